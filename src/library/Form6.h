@@ -1,0 +1,14 @@
+// The autorename window (a stand-in until it is built).
+#pragma once
+
+#include "ui/Window.h"
+
+class Form6 : public ui::Window, public ui::SingleInstance<Form6> {
+public:
+    HWND Label1 = nullptr;
+
+protected:
+    ui::WindowDef Definition() const override;
+    std::vector<ui::ControlDef> Layout() override;
+    void Form_Close() override;
+};

@@ -1,0 +1,14 @@
+// The settings window (a stand-in until it is built).
+#pragma once
+
+#include "ui/Window.h"
+
+class Form3 : public ui::Window, public ui::SingleInstance<Form3> {
+public:
+    HWND Label1 = nullptr;
+
+protected:
+    ui::WindowDef Definition() const override;
+    std::vector<ui::ControlDef> Layout() override;
+    void Form_Close() override;
+};

@@ -1,0 +1,89 @@
+#include "startup/Config.h"
+
+#include "startup/MainModule.h"
+#include "ui/Host.h"
+
+#include <windows.h>
+
+namespace Config {
+
+std::int16_t DefFreeCam = 0, DefNoText = 0, DefExtract = 0, DefSpeed = 0;
+std::int16_t PlayFreeCam = 0, PlayNoText = 0, PlayExtract = 0, PlaySpeed = 0;
+std::wstring IniFile;
+
+void ResetState() {
+    DefFreeCam = DefNoText = DefExtract = DefSpeed = 0;
+    PlayFreeCam = PlayNoText = PlayExtract = PlaySpeed = 0;
+    IniFile.clear();
+}
+
+std::wstring ReadIni(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+    wchar_t buffer[255] = {};
+    DWORD count = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"0", buffer, 255, file.c_str());
+    return std::wstring(buffer, count);
+}
+
+bool WriteIni(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+              const std::wstring& value) {
+    return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;
+}
+
+std::optional<std::int16_t> ToInt16(const std::wstring& text) {
+    size_t at = 0;
+    bool negative = false;
+    if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) negative = text[at++] == L'-';
+    if (at == text.size()) return std::nullopt;
+    long value = 0;
+    for (; at < text.size(); ++at) {
+        if (text[at] < L'0' || text[at] > L'9') return std::nullopt;
+        value = value * 10 + (text[at] - L'0');
+        if (value > 32768) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value < -32768 || value > 32767) return std::nullopt;
+    return static_cast<std::int16_t>(value);
+}
+
+namespace {
+
+bool ReadNumber(const wchar_t* key, std::int16_t& target) {
+    std::wstring text = ReadIni(IniFile, L"Defaults", key);
+    std::optional<std::int16_t> value = ToInt16(text);
+    if (!value) {
+        ui::Fail(L"The settings file '" + IniFile + L"' holds the value '" + text + L"' for the key '" + key +
+                 L"' in the section [Defaults]. It must be a whole number from -32768 to 32767.\r\n"
+                 L"Please correct the settings file or save the settings again.");
+        return false;
+    }
+    target = *value;
+    return true;
+}
+
+} // namespace
+
+bool LoadSettings() {
+    std::wstring folder = MainModule::ExePath;
+    size_t separator = folder.find_last_of(L"\\/");
+    folder = separator == std::wstring::npos ? std::wstring() : folder.substr(0, separator);
+    IniFile = folder + L"\\" + kIniName;
+
+    if (MainModule::FileExists(IniFile) != MainModule::True) {
+        ui::ErrorBox(L"'" + IniFile + L"' does not exist.\r\nPlease reinstall Tarvendel.");
+        ui::EndProgram(ui::kExitError);
+        return false;
+    }
+
+    if (!ReadNumber(L"FreeCam", DefFreeCam)) return false;
+    if (!ReadNumber(L"NoText", DefNoText)) return false;
+    if (!ReadNumber(L"Extract", DefExtract)) return false;
+    if (!ReadNumber(L"Speed", DefSpeed)) return false;
+    MainModule::SoldatPath = ReadIni(IniFile, L"Soldat", L"Path");
+
+    PlayFreeCam = DefFreeCam;
+    PlayNoText = DefNoText;
+    PlayExtract = DefExtract;
+    PlaySpeed = DefSpeed;
+    return true;
+}
+
+} // namespace Config

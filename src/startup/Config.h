@@ -1,0 +1,37 @@
+// The settings file Tarvendel.ini beside the executable: reading and writing
+// single keys, and loading every setting into the shared state at start-up.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace Config {
+
+// Default play options, as saved in the settings file.
+extern std::int16_t DefFreeCam, DefNoText, DefExtract, DefSpeed;
+// Play options for the next launch; start-up copies the defaults into them.
+extern std::int16_t PlayFreeCam, PlayNoText, PlayExtract, PlaySpeed;
+// Full path of the settings file.
+extern std::wstring IniFile;
+
+inline constexpr wchar_t kIniName[] = L"Tarvendel.ini";
+
+// One value; "0" when the file, section or key is missing. At most 254
+// characters, blanks and one pair of quotes around the value removed.
+std::wstring ReadIni(const std::wstring& file, const std::wstring& section, const std::wstring& key);
+// Writes one value; true when the platform reports success.
+bool WriteIni(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+              const std::wstring& value);
+
+// Fills IniFile, SoldatPath, the defaults and the play values. Returns false
+// when it ended the program (missing file, a value that is not a number).
+bool LoadSettings();
+
+// A decimal whole number from -32768 to 32767 with an optional sign; nothing
+// for anything else.
+std::optional<std::int16_t> ToInt16(const std::wstring& text);
+
+void ResetState();
+
+} // namespace Config

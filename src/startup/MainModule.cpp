@@ -1,0 +1,291 @@
+#include "startup/MainModule.h"
+
+#include "library/Form4.h"
+#include "options/Form1.h"
+#include "startup/Config.h"
+#include "startup/Form2.h"
+#include "ui/Host.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <array>
+
+namespace MainModule {
+
+Flag FromLibrary = False;
+std::wstring TitleText;
+std::wstring SoldatPath;
+std::wstring DemoFile;
+std::wstring RenameName;
+std::vector<std::wstring> CmdArgs;
+std::int16_t ArgCount = 0;
+std::wstring ArgumentString;
+std::wstring ExePath;
+
+void ResetState() {
+    FromLibrary = False;
+    TitleText.clear();
+    SoldatPath.clear();
+    DemoFile.clear();
+    RenameName.clear();
+    CmdArgs.clear();
+    ArgCount = 0;
+    ArgumentString.clear();
+    ExePath.clear();
+}
+
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+Flag InitControls() {
+    // The trackbar's class is asked for too: the speed sliders must not rely
+    // on some other part of the system having registered it.
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_USEREX_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    return InitCommonControlsEx(&controls) ? True : False;
+}
+
+std::wstring ArgumentsOf(const std::wstring& commandLine) {
+    size_t at = 0;
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        size_t close = commandLine.find(L'"', 1);
+        at = close == std::wstring::npos ? commandLine.size() : close + 1;
+    }
+    while (at < commandLine.size() && commandLine[at] != L' ' && commandLine[at] != L'\t') ++at;
+    while (at < commandLine.size() && (commandLine[at] == L' ' || commandLine[at] == L'\t')) ++at;
+    return commandLine.substr(at);
+}
+
+std::vector<std::wstring> SplitArguments(const std::wstring& arguments) {
+    std::vector<std::wstring> words;
+    if (arguments.empty()) return words;
+    size_t start = 0;
+    for (;;) {
+        size_t blank = arguments.find(L' ', start);
+        if (blank == std::wstring::npos) {
+            words.push_back(arguments.substr(start));
+            return words;
+        }
+        words.push_back(arguments.substr(start, blank - start));
+        start = blank + 1;
+    }
+}
+
+void Main() {
+    Start(ArgumentsOf(GetCommandLineW()), ModulePath());
+}
+
+void Start(const std::wstring& argumentString, const std::wstring& exePath) {
+    InitControls();
+
+    ArgumentString = argumentString;
+    ExePath = exePath;
+    CmdArgs = SplitArguments(argumentString);
+    ArgCount = static_cast<std::int16_t>(std::min<size_t>(CmdArgs.size(), 32767));
+
+    TitleText = std::wstring(L"Tarvendel v") + kVersion + L" - by Vornak - " + kWebAddress;
+
+    if (!Config::LoadSettings()) return;
+
+    if (ArgCount == 0) {
+        Form4::Get().Show();
+    } else if (CmdArgs[0] == L"-c") {
+        DemoFile = argumentString.size() > 3 ? argumentString.substr(3) : std::wstring();
+        Form1::Get().Show();
+    } else {
+        Form2::Get().Show();
+    }
+}
+
+// ---- Files ---------------------------------------------------------------
+
+Flag FileExists(const std::wstring& path) {
+    if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) return False;
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return False;
+    constexpr DWORD kNotAFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return (attributes & kNotAFile) ? False : True;
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+    size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+namespace {
+
+bool NameIsTaken(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool SizeOf(const std::wstring& path, ULONGLONG& size) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+class File {
+public:
+    explicit File(const std::wstring& path)
+        : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+    ~File() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    bool Open() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Handle() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+std::wstring FullPath(const std::wstring& path) {
+    DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    full.resize(length < needed ? length : 0);
+    return full;
+}
+
+enum class Compare { Same, Different, Failed };
+
+// Whether two files of equal length hold the same bytes.
+Compare SameContents(const std::wstring& a, const std::wstring& b, std::wstring& failedPath, DWORD& error) {
+    if (CompareStringOrdinal(FullPath(a).c_str(), -1, FullPath(b).c_str(), -1, TRUE) == CSTR_EQUAL)
+        return Compare::Same;
+    File first(a), second(b);
+    if (!first.Open() || !second.Open()) {
+        error = GetLastError();
+        failedPath = first.Open() ? b : a;
+        return Compare::Failed;
+    }
+    static std::array<char, 64 * 1024> bufferA, bufferB;
+    for (;;) {
+        DWORD readA = 0, readB = 0;
+        if (!ReadFile(first.Handle(), bufferA.data(), static_cast<DWORD>(bufferA.size()), &readA, nullptr)) {
+            error = GetLastError();
+            failedPath = a;
+            return Compare::Failed;
+        }
+        if (!ReadFile(second.Handle(), bufferB.data(), static_cast<DWORD>(bufferB.size()), &readB, nullptr)) {
+            error = GetLastError();
+            failedPath = b;
+            return Compare::Failed;
+        }
+        if (readA != readB || !std::equal(bufferA.begin(), bufferA.begin() + readA, bufferB.begin()))
+            return Compare::Different;
+        if (readA == 0) return Compare::Same;
+    }
+}
+
+std::wstring Quoted(const std::wstring& path) { return L"'" + path + L"'"; }
+
+} // namespace
+
+std::wstring GameCommandLine(const std::wstring& gameExe, const std::wstring& demoName) {
+    // The path is quoted only when it holds a blank, so that the game sees its
+    // own path as one word; otherwise the line is exactly the classic one.
+    std::wstring exe = gameExe.find(L' ') != std::wstring::npos ? L"\"" + gameExe + L"\"" : gameExe;
+    return exe + L" -demo " + demoName + L" " + std::to_wstring(Config::PlayFreeCam) + L" " +
+           std::to_wstring(Config::PlaySpeed) + L" " + std::to_wstring(Config::PlayNoText) + L" " +
+           std::to_wstring(Config::PlayExtract);
+}
+
+Flag PlayDemo(std::wstring demoPath) {
+    // File associations pass "%1" in quotes; a Windows file name cannot hold one.
+    demoPath.erase(std::remove(demoPath.begin(), demoPath.end(), L'"'), demoPath.end());
+
+    if (FileExists(demoPath) != True) {
+        ui::ErrorBox(Quoted(demoPath) + L" does not exist.");
+        ui::EndProgram(ui::kExitError);
+        return False;
+    }
+
+    // The name without its extension; a name of fewer than four characters
+    // has no extension to drop and is used whole.
+    std::wstring fileName = FileNameOf(demoPath);
+    std::wstring name = fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : fileName;
+
+    ULONGLONG demoSize = 0;
+    if (!SizeOf(demoPath, demoSize)) {
+        ui::Fail(L"Could not read the length of the demo " + Quoted(demoPath) + L": " +
+                 ui::SystemReason(GetLastError()));
+        return False;
+    }
+
+    // Find the demo's name in the game's folder: a free name, or the same demo
+    // already there. Anything at a name (hidden files, folders too) takes it;
+    // only a visible file with the same bytes counts as the same demo.
+    const std::wstring demoFolder = SoldatPath + L"\\Demos\\";
+    std::wstring target;
+    bool copyNeeded = true;
+    for (;;) {
+        target = demoFolder + name + L".sdm";
+        if (!NameIsTaken(target)) break;
+        ULONGLONG targetSize = 0;
+        if (FileExists(target) == True && SizeOf(target, targetSize) && targetSize == demoSize) {
+            std::wstring failedPath;
+            DWORD error = 0;
+            Compare result = SameContents(demoPath, target, failedPath, error);
+            if (result == Compare::Failed) {
+                ui::Fail(L"Could not compare the demo " + Quoted(demoPath) + L" with " + Quoted(target) +
+                         L": reading " + Quoted(failedPath) + L" failed: " + ui::SystemReason(error));
+                return False;
+            }
+            if (result == Compare::Same) {
+                copyNeeded = false;
+                break;
+            }
+        }
+        name += L'_';
+    }
+
+    if (copyNeeded && !CopyFileW(demoPath.c_str(), target.c_str(), TRUE)) {
+        DWORD error = GetLastError();
+        // Never leave half a demo behind; a file that was there is not ours.
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) DeleteFileW(target.c_str());
+        ui::Fail(L"Could not copy the demo " + Quoted(demoPath) + L" to " + Quoted(target) + L": " +
+                 ui::SystemReason(error));
+        return False;
+    }
+
+    const std::wstring gameExe = SoldatPath + L"\\Soldat.exe";
+    if (FileExists(gameExe) != True) {
+        ui::ErrorBox(L"Can not find Soldat.exe! Please check your settings.");
+        return False;
+    }
+
+    std::wstring commandLine = GameCommandLine(gameExe, name);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(gameExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        ui::Fail(L"Could not start the game " + Quoted(gameExe) + L": " + ui::SystemReason(GetLastError()));
+        return False;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return True;
+}
+
+} // namespace MainModule

@@ -1,0 +1,67 @@
+// Start-up, the state the windows share, the demo launcher and two small
+// file functions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace MainModule {
+
+// Yes/no values shared between the windows: -1 for true, 0 for false.
+using Flag = std::int16_t;
+inline constexpr Flag True = -1;
+inline constexpr Flag False = 0;
+
+extern Flag FromLibrary;                 // the play options window came from the library
+extern std::wstring TitleText;           // the about line of the play options and library windows
+extern std::wstring SoldatPath;          // the game's folder, as the settings file gives it
+extern std::wstring DemoFile;            // full path of the demo the play options window plays
+extern std::wstring RenameName;          // name (without ".sdm") of the demo being renamed
+extern std::vector<std::wstring> CmdArgs;  // the argument string split at blanks
+extern std::int16_t ArgCount;            // 0 when CmdArgs is empty
+
+// The whole argument string, unsplit: the splash plays it as the demo path.
+extern std::wstring ArgumentString;
+// Full path of this program's executable: the settings file lies beside it,
+// and the restart after saving the settings starts it.
+extern std::wstring ExePath;
+
+inline constexpr wchar_t kVersion[] = L"1.2";
+inline constexpr wchar_t kWebAddress[] = L"tarvendel.org";
+
+// The program's start: registers the controls, splits the command line, loads
+// the settings and shows the first window.
+void Main();
+// The same with the argument string and executable path given (the tests'
+// way in; Main passes the real ones).
+void Start(const std::wstring& argumentString, const std::wstring& exePath);
+
+Flag InitControls();
+
+// The command line after the program's own path and the blanks that follow it.
+std::wstring ArgumentsOf(const std::wstring& commandLine);
+// The argument string split at every single blank; quotes mean nothing.
+std::vector<std::wstring> SplitArguments(const std::wstring& arguments);
+
+// Copies the demo into the game's demo folder under a free name (unless the
+// same demo is there already) and starts the game on it. True when the game
+// was started; false when Soldat.exe is missing. A missing demo ends the program.
+Flag PlayDemo(std::wstring demoPath);
+
+// True for an existing file at exactly this path that is neither hidden, nor a
+// system file, nor a folder. Wildcards match nothing.
+Flag FileExists(const std::wstring& path);
+// The part of the path after its last "\" or "/".
+std::wstring FileNameOf(const std::wstring& path);
+
+// The game's command line for a demo name and the current play values.
+std::wstring GameCommandLine(const std::wstring& gameExe, const std::wstring& demoName);
+
+// Back to the state at program start (the tests' reset).
+void ResetState();
+
+// Full path of the running executable.
+std::wstring ModulePath();
+
+} // namespace MainModule

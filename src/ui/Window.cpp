@@ -1,0 +1,313 @@
+#include "ui/Window.h"
+
+#include "ui/Host.h"
+
+#include <algorithm>
+#include <exception>
+#include <set>
+
+namespace ui {
+namespace {
+
+constexpr int kFirstControlId = 100;   // clear of IDOK and IDCANCEL: Enter and Escape do nothing
+
+template <class Fn>
+Fn UserProc(const char* name) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+
+int SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+HFONT CreateMessageFont(int dpi) {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    static const auto forDpi = UserProc<ParametersForDpiFn>("SystemParametersInfoForDpi");
+    if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi))) {
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, SystemDpi());
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {
+    RECT rect{0, 0, clientWidth, clientHeight};
+    static const auto adjust = UserProc<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    if (!adjust || !adjust(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+        AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+std::vector<void (*)()>& Resets() {
+    static std::vector<void (*)()> resets;
+    return resets;
+}
+
+} // namespace
+
+int DpiForWindow(HWND hwnd) {
+    static const auto forWindow = UserProc<GetDpiForWindowFn>("GetDpiForWindow");
+    if (forWindow && hwnd) {
+        UINT dpi = forWindow(hwnd);
+        if (dpi != 0) return static_cast<int>(dpi);
+    }
+    return SystemDpi();
+}
+
+// ---- Timer ---------------------------------------------------------------
+
+Timer::Timer(Window& owner) : owner_(owner), id_(owner.nextTimerId_++) {
+    owner_.timers_.push_back(this);
+}
+
+void Timer::SetInterval(UINT milliseconds) {
+    interval_ = milliseconds;
+    Apply();
+}
+
+void Timer::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Apply();
+}
+
+void Timer::Apply() {
+    HWND hwnd = owner_.hwnd_;
+    if (!hwnd) return;
+    if (enabled_ && interval_ != 0)
+        SetTimer(hwnd, id_, interval_, nullptr);
+    else
+        KillTimer(hwnd, id_);
+}
+
+// ---- Window --------------------------------------------------------------
+
+Window::~Window() {
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+    if (font_) DeleteObject(font_);
+}
+
+void Window::Show() {
+    if (!hwnd_) {
+        Create();
+        if (!hwnd_) return;
+    }
+    ShowWindow(hwnd_, ShowCommand());
+}
+
+void Window::Hide() {
+    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool Window::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void Window::SetEnabled(bool enabled) {
+    if (hwnd_) EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
+bool Window::IsEnabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }
+
+void Window::Create() {
+    const WindowDef def = Definition();
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+
+    static std::set<std::wstring> registered;
+    if (!registered.count(def.className)) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &Window::Procedure;
+        wc.hInstance = instance;
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), 0));
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = def.className;
+        if (!RegisterClassExW(&wc)) {
+            Fail(L"Could not register the window class " + std::wstring(def.className) + L": " +
+                 SystemReason(GetLastError()));
+            return;
+        }
+        registered.insert(def.className);
+    }
+
+    HWND hwnd = CreateWindowExW(def.exStyle | WS_EX_CONTROLPARENT, def.className, def.caption.c_str(),
+                                def.style, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+    if (!hwnd) {
+        hwnd_ = nullptr;
+        Fail(L"Could not create the window \"" + def.caption + L"\": " + SystemReason(GetLastError()));
+        return;
+    }
+    hwnd_ = hwnd;
+    dpi_ = DpiForWindow(hwnd_);
+
+    // Centred on the primary monitor's work area.
+    SIZE size = OuterSize(Scale(def.clientWidth), Scale(def.clientHeight), def.style, def.exStyle, dpi_);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    int x = work.left + ((work.right - work.left) - size.cx) / 2;
+    int y = work.top + ((work.bottom - work.top) - size.cy) / 2;
+    SetWindowPos(hwnd_, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    controls_ = Layout();
+    std::stable_sort(controls_.begin(), controls_.end(),
+                     [](const ControlDef& a, const ControlDef& b) { return a.tabIndex < b.tabIndex; });
+    int id = kFirstControlId;
+    for (ControlDef& control : controls_) {
+        *control.handle = CreateWindowExW(control.exStyle, control.className, control.text.c_str(),
+                                          WS_CHILD | WS_VISIBLE | control.style, 0, 0, 0, 0, hwnd_,
+                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance,
+                                          nullptr);
+        if (!*control.handle) {
+            Fail(L"Could not create a control of the window \"" + def.caption + L"\": " +
+                 SystemReason(GetLastError()));
+            return;
+        }
+    }
+    ApplyLayout();
+    for (Timer* timer : timers_) timer->Apply();
+    Form_Load();
+    FocusFirstControl();
+}
+
+void Window::ApplyLayout() {
+    HFONT font = CreateMessageFont(dpi_);
+    for (const ControlDef& control : controls_) {
+        const Rect96& r = control.rect;
+        SetWindowPos(*control.handle, nullptr, Scale(r.left), Scale(r.top), Scale(r.width), Scale(r.height),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(*control.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    if (font_) DeleteObject(font_);
+    font_ = font;
+}
+
+void Window::FocusFirstControl() {
+    for (const ControlDef& control : controls_) {
+        if (GetWindowLongW(*control.handle, GWL_STYLE) & WS_TABSTOP) {
+            lastFocus_ = *control.handle;
+            return;
+        }
+    }
+}
+
+LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        static_cast<Window*>(create->lpCreateParams)->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    try {
+        return self->Dispatch(msg, wParam, lParam);
+    } catch (const std::exception& error) {
+        std::string what = error.what();
+        Fail(L"An unexpected error stopped Tarvendel: " + std::wstring(what.begin(), what.end()));
+    } catch (...) {
+        Fail(L"An unexpected error stopped Tarvendel.");
+    }
+    return 0;
+}
+
+LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleMessage(msg, wParam, lParam, result)) return result;
+
+    switch (msg) {
+    case WM_COMMAND:
+        if (lParam != 0) Command(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        TimerTick(static_cast<UINT_PTR>(wParam));
+        return 0;
+    case WM_CLOSE:
+        Form_Close();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        } else if (lastFocus_ && IsWindow(lastFocus_)) {
+            SetFocus(lastFocus_);
+        }
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        HWND control = reinterpret_cast<HWND>(lParam);
+        for (const ControlDef& def : controls_) {
+            if (*def.handle == control && (def.flags & kGreyText)) {
+                HDC dc = reinterpret_cast<HDC>(wParam);
+                SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            }
+        }
+        break;
+    }
+    case WM_DPICHANGED: {
+        dpi_ = HIWORD(wParam);
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyLayout();
+        DpiChanged();
+        InvalidateRect(hwnd_, nullptr, TRUE);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+// ---- Instances -----------------------------------------------------------
+
+void RegisterReset(void (*reset)()) {
+    auto& resets = Resets();
+    if (std::find(resets.begin(), resets.end(), reset) == resets.end()) resets.push_back(reset);
+}
+
+void ResetAllWindows() {
+    for (auto reset : Resets()) reset();
+}
+
+// ---- Control helpers -----------------------------------------------------
+
+std::wstring GetText(HWND control) {
+    int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int copied = GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+void SetText(HWND control, const std::wstring& text) {
+    if (GetText(control) != text) SetWindowTextW(control, text.c_str());
+}
+
+std::int16_t GetCheck(HWND checkBox) {
+    return SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void SetCheck(HWND checkBox, std::int16_t value) {
+    SendMessageW(checkBox, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+} // namespace ui

@@ -1,0 +1,218 @@
+// The demo launcher and the file functions, against real files and the
+// stand-in game.
+#include "startup/Config.h"
+#include "startup/MainModule.h"
+#include "support/Harness.h"
+
+using namespace test;
+using MainModule::FileExists;
+using MainModule::FileNameOf;
+using MainModule::PlayDemo;
+
+namespace {
+
+class LauncherTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        MakeFolder(temp / L"Downloads");
+        game = std::make_unique<GameFolder>(temp / L"Soldat");
+        MainModule::SoldatPath = game->path;
+        Config::PlaySpeed = 100;
+    }
+    std::wstring Download(const std::wstring& name, const std::string& bytes) {
+        std::wstring path = temp / (L"Downloads\\" + name);
+        WriteBytes(path, bytes);
+        return path;
+    }
+    std::wstring Expected(const std::wstring& name, const std::wstring& options = L"0 100 0 0") const {
+        return game->path + L"\\Soldat.exe -demo " + name + L" " + options;
+    }
+    std::vector<Launch> Launched(size_t count = 1) { return WaitForLaunches(game->path, count); }
+
+    std::unique_ptr<GameFolder> game;
+};
+
+TEST_F(LauncherTest, FileExistsSeesOnlyVisibleFilesAtExactlyThatPath) {
+    std::wstring file = temp / L"demo.sdm";
+    WriteBytes(file, "x");
+    EXPECT_EQ(FileExists(file), MainModule::True);
+    EXPECT_EQ(FileExists(temp / L"other.sdm"), MainModule::False);
+    EXPECT_EQ(FileExists(temp / L"*.sdm"), MainModule::False);
+    EXPECT_EQ(FileExists(temp / L"demo.sd?"), MainModule::False);
+    EXPECT_EQ(FileExists(L""), MainModule::False);
+    EXPECT_EQ(FileExists(temp.Path()), MainModule::False);
+
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(FileExists(file), MainModule::True);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(FileExists(file), MainModule::False);
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_SYSTEM);
+    EXPECT_EQ(FileExists(file), MainModule::False);
+}
+
+TEST_F(LauncherTest, FileNameOfSplitsAtEitherSeparator) {
+    EXPECT_EQ(FileNameOf(L"C:\\Demos\\match.sdm"), L"match.sdm");
+    EXPECT_EQ(FileNameOf(L"C:/Demos/match.sdm"), L"match.sdm");
+    EXPECT_EQ(FileNameOf(L"C:\\Demos/sub\\a b.sdm"), L"a b.sdm");
+    EXPECT_EQ(FileNameOf(L"match.sdm"), L"match.sdm");
+    EXPECT_EQ(FileNameOf(L"C:\\Demos\\"), L"");
+}
+
+TEST_F(LauncherTest, ADemoFromElsewhereIsCopiedUnderItsNameAndPlayed) {
+    std::wstring demo = Download(L"match.sdm", "DEMO-BYTES");
+    EXPECT_EQ(PlayDemo(demo), MainModule::True);
+    EXPECT_EQ(ReadBytes(game->Demo(L"match.sdm")), "DEMO-BYTES");
+    EXPECT_TRUE(Exists(demo));
+    auto launches = Launched();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].commandLine, Expected(L"match"));
+    wchar_t cwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    EXPECT_EQ(launches[0].currentFolder, cwd);   // inherited, not set
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_FALSE(host.ended);
+}
+
+TEST_F(LauncherTest, ThePlayValuesEndTheCommandLineInTheirOrder) {
+    Config::PlayFreeCam = 1;
+    Config::PlaySpeed = 150;
+    Config::PlayNoText = 0;
+    Config::PlayExtract = 1;
+    EXPECT_EQ(PlayDemo(Download(L"a b c.sdm", "abc")), MainModule::True);
+    auto launches = Launched();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].commandLine, Expected(L"a b c", L"1 150 0 1"));
+}
+
+TEST_F(LauncherTest, TakenNamesGetUnderscoresUntilAFreeNameOrTheSameDemo) {
+    WriteBytes(game->Demo(L"match.sdm"), "a much longer demo");
+    std::wstring demo = Download(L"match.sdm", "new demo");
+    EXPECT_EQ(PlayDemo(demo), MainModule::True);
+    EXPECT_EQ(ReadBytes(game->Demo(L"match_.sdm")), "new demo");
+    EXPECT_EQ(ReadBytes(game->Demo(L"match.sdm")), "a much longer demo");
+
+    WriteBytes(game->Demo(L"match_.sdm"), "another, longer one");
+    EXPECT_EQ(PlayDemo(demo), MainModule::True);
+    EXPECT_EQ(ReadBytes(game->Demo(L"match__.sdm")), "new demo");
+
+    // Played a third time, it finds itself at match__ and copies nothing.
+    EXPECT_EQ(PlayDemo(demo), MainModule::True);
+    EXPECT_EQ(game->Demos(), (std::vector<std::wstring>{L"match.sdm", L"match_.sdm", L"match__.sdm"}));
+
+    auto launches = Launched(3);
+    ASSERT_EQ(launches.size(), 3u);
+    EXPECT_EQ(launches[0].commandLine, Expected(L"match_"));
+    EXPECT_EQ(launches[1].commandLine, Expected(L"match__"));
+    EXPECT_EQ(launches[2].commandLine, Expected(L"match__"));
+}
+
+TEST_F(LauncherTest, OnlyTheSameBytesCountAsTheSameDemo) {
+    WriteBytes(game->Demo(L"same.sdm"), "12345678");
+    EXPECT_EQ(PlayDemo(Download(L"same.sdm", "12345678")), MainModule::True);
+    WriteBytes(game->Demo(L"other.sdm"), "12345678");
+    EXPECT_EQ(PlayDemo(Download(L"other.sdm", "87654321")), MainModule::True);
+
+    EXPECT_EQ(game->Demos(), (std::vector<std::wstring>{L"other.sdm", L"other_.sdm", L"same.sdm"}));
+    EXPECT_EQ(ReadBytes(game->Demo(L"other.sdm")), "12345678");
+    EXPECT_EQ(ReadBytes(game->Demo(L"other_.sdm")), "87654321");
+    auto launches = Launched(2);
+    ASSERT_EQ(launches.size(), 2u);
+    EXPECT_EQ(launches[0].commandLine, Expected(L"same"));
+    EXPECT_EQ(launches[1].commandLine, Expected(L"other_"));
+}
+
+TEST_F(LauncherTest, HiddenFilesAndFoldersTakeANameAndAreLeftAlone) {
+    std::wstring hidden = game->Demo(L"match.sdm");
+    WriteBytes(hidden, "demo");
+    SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    MakeFolder(game->Demo(L"match_.sdm"));
+    EXPECT_EQ(PlayDemo(Download(L"match.sdm", "demo")), MainModule::True);
+
+    EXPECT_EQ(ReadBytes(game->Demo(L"match__.sdm")), "demo");
+    EXPECT_EQ(GetFileAttributesW(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    auto launches = Launched();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].commandLine, Expected(L"match__"));
+}
+
+TEST_F(LauncherTest, ADemoInTheDemoFolderPlaysInPlace) {
+    WriteBytes(game->Demo(L"final round.sdm"), "recorded");
+    EXPECT_EQ(PlayDemo(game->Demo(L"final round.sdm")), MainModule::True);
+    EXPECT_EQ(game->Demos(), std::vector<std::wstring>{L"final round.sdm"});
+    auto launches = Launched();
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].commandLine, Expected(L"final round"));
+}
+
+TEST_F(LauncherTest, AnyExtensionIsReplacedBySdmAndShortNamesAreKeptWhole) {
+    EXPECT_EQ(PlayDemo(Download(L"match.dem", "dem")), MainModule::True);
+    EXPECT_EQ(PlayDemo(Download(L"ab", "short")), MainModule::True);
+    EXPECT_EQ(game->Demos(), (std::vector<std::wstring>{L"ab.sdm", L"match.sdm"}));
+    EXPECT_EQ(ReadBytes(game->Demo(L"match.sdm")), "dem");
+    auto launches = Launched(2);
+    ASSERT_EQ(launches.size(), 2u);
+    EXPECT_EQ(launches[0].commandLine, Expected(L"match"));
+    EXPECT_EQ(launches[1].commandLine, Expected(L"ab"));
+}
+
+TEST_F(LauncherTest, QuotesAroundThePathAreDropped) {
+    std::wstring demo = Download(L"my match.sdm", "quoted");
+    EXPECT_EQ(PlayDemo(L"\"" + demo + L"\""), MainModule::True);
+    EXPECT_EQ(ReadBytes(game->Demo(L"my match.sdm")), "quoted");
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(LauncherTest, AMissingGameIsReportedAfterTheCopy) {
+    DeleteFileW((game->path + L"\\Soldat.exe").c_str());
+    EXPECT_EQ(PlayDemo(Download(L"match.sdm", "bytes")), MainModule::False);
+    EXPECT_EQ(game->Demos(), std::vector<std::wstring>{L"match.sdm"});
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, L"Can not find Soldat.exe! Please check your settings.");
+    EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR));
+    EXPECT_FALSE(host.ended);
+}
+
+TEST_F(LauncherTest, AMissingDemoIsReportedAndEndsTheProgram) {
+    std::wstring missing = temp / L"Downloads\\gone.sdm";
+    PlayDemo(missing);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, L"'" + missing + L"' does not exist.");
+    EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(host.ended);
+    EXPECT_NE(host.exitCode, 0u);
+    EXPECT_TRUE(game->Demos().empty());
+    PumpFor(200);
+    EXPECT_TRUE(LaunchesOf(game->path).empty());
+}
+
+TEST_F(LauncherTest, AFailingCopyIsReportedWithTheReasonAndEndsTheProgram) {
+    RemoveTree(game->path + L"\\Demos");
+    std::wstring demo = Download(L"match.sdm", "bytes");
+    EXPECT_EQ(PlayDemo(demo), MainModule::False);
+    ASSERT_EQ(host.messages.size(), 1u);
+    const std::wstring& text = host.messages[0].text;
+    EXPECT_NE(text.find(L"Could not copy the demo '" + demo + L"' to '" + game->Demo(L"match.sdm") + L"'"),
+              std::wstring::npos);
+    EXPECT_NE(text.find(L"(error 3)"), std::wstring::npos);
+    EXPECT_TRUE(host.ended);
+    EXPECT_EQ(host.exitCode, 1u);
+    PumpFor(200);
+    EXPECT_TRUE(LaunchesOf(game->path).empty());
+}
+
+TEST_F(LauncherTest, AGameFolderWithBlanksStartsTheGameNotAProgramAtTheBlank) {
+    GameFolder spaced(temp / L"My Games");
+    GameFolder inner(spaced.path + L"\\Soldat Dedicated");
+    // A decoy where an unquoted command line would be cut at its first blank.
+    CopyFileW(StandInGame().c_str(), (temp / L"My.exe").c_str(), FALSE);
+    MainModule::SoldatPath = inner.path;
+
+    EXPECT_EQ(PlayDemo(Download(L"match.sdm", "bytes")), MainModule::True);
+    auto launches = WaitForLaunches(inner.path);
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].commandLine, L"\"" + inner.path + L"\\Soldat.exe\" -demo match 0 100 0 0");
+    EXPECT_TRUE(LaunchesOf(temp.Path()).empty());
+}
+
+} // namespace

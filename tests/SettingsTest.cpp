@@ -1,0 +1,126 @@
+// The settings file through the real profile functions.
+#include "startup/Config.h"
+#include "startup/MainModule.h"
+#include "support/Harness.h"
+
+#include <cstring>
+
+using namespace test;
+
+namespace {
+
+class SettingsTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        MainModule::ExePath = temp / L"Tarvendel.exe";
+        ini = temp / L"Tarvendel.ini";
+    }
+    void WriteIniText(const std::string& text) { WriteBytes(ini, text); }
+    std::wstring ini;
+};
+
+TEST_F(SettingsTest, LoadsEveryValueAndCopiesTheDefaultsIntoThePlayValues) {
+    WriteIniText("[Soldat]\r\nPath=C:\\Games\\Soldat\r\n[Defaults]\r\nFreeCam=1\r\nNoText=0\r\nExtract=1\r\nSpeed=150\r\n");
+    ASSERT_TRUE(Config::LoadSettings());
+    EXPECT_EQ(Config::IniFile, ini);
+    EXPECT_EQ(MainModule::SoldatPath, L"C:\\Games\\Soldat");
+    EXPECT_EQ(Config::DefFreeCam, 1);
+    EXPECT_EQ(Config::DefNoText, 0);
+    EXPECT_EQ(Config::DefExtract, 1);
+    EXPECT_EQ(Config::DefSpeed, 150);
+    EXPECT_EQ(Config::PlayFreeCam, 1);
+    EXPECT_EQ(Config::PlayNoText, 0);
+    EXPECT_EQ(Config::PlayExtract, 1);
+    EXPECT_EQ(Config::PlaySpeed, 150);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_FALSE(host.ended);
+}
+
+TEST_F(SettingsTest, MissingKeysAndSectionsReadAsZero) {
+    WriteIniText("[Soldat]\r\nPath=D:\\Soldat\r\n");
+    ASSERT_TRUE(Config::LoadSettings());
+    EXPECT_EQ(Config::DefFreeCam, 0);
+    EXPECT_EQ(Config::DefNoText, 0);
+    EXPECT_EQ(Config::DefExtract, 0);
+    EXPECT_EQ(Config::DefSpeed, 0);
+    EXPECT_EQ(MainModule::SoldatPath, L"D:\\Soldat");
+
+    WriteIniText("[Defaults]\r\nSpeed=90\r\n");
+    ASSERT_TRUE(Config::LoadSettings());
+    EXPECT_EQ(MainModule::SoldatPath, L"0");
+    EXPECT_EQ(Config::PlaySpeed, 90);
+}
+
+TEST_F(SettingsTest, BlanksQuotesAndLetterCaseAreForgiven) {
+    WriteIniText("[soldat]\r\npath = \"C:\\My Games\\Soldat\" \r\n[DEFAULTS]\r\nfreecam=1\r\nSPEED=   150   \r\n"
+                 "NoText='0'\r\nExtract=-1\r\n");
+    ASSERT_TRUE(Config::LoadSettings());
+    EXPECT_EQ(MainModule::SoldatPath, L"C:\\My Games\\Soldat");
+    EXPECT_EQ(Config::DefFreeCam, 1);
+    EXPECT_EQ(Config::DefSpeed, 150);
+    EXPECT_EQ(Config::DefNoText, 0);
+    EXPECT_EQ(Config::DefExtract, -1);
+}
+
+TEST_F(SettingsTest, ALongPathIsCutTo254Characters) {
+    std::string path = "C:\\" + std::string(297, 'p');
+    WriteIniText("[Soldat]\r\nPath=" + path + "\r\n[Defaults]\r\nSpeed=100\r\n");
+    ASSERT_TRUE(Config::LoadSettings());
+    EXPECT_EQ(MainModule::SoldatPath.size(), 254u);
+    EXPECT_EQ(MainModule::SoldatPath, std::wstring(path.begin(), path.begin() + 254));
+}
+
+TEST_F(SettingsTest, AMissingFileIsReportedAndEndsTheProgram) {
+    EXPECT_FALSE(Config::LoadSettings());
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, L"'" + ini + L"' does not exist.\r\nPlease reinstall Tarvendel.");
+    EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(host.messages[0].Buttons(), static_cast<UINT>(MB_OK));
+    EXPECT_TRUE(host.ended);
+    EXPECT_NE(host.exitCode, 0u);
+}
+
+TEST_F(SettingsTest, ANumberThatIsNotAWholeNumberStopsTheStartWithAClearReport) {
+    struct Case {
+        const char* key;
+        const char* value;
+    } cases[] = {{"FreeCam", ""}, {"NoText", "abc"}, {"Extract", "1.5"}, {"Speed", "40000"}, {"Speed", "0x10"},
+                 {"Speed", "-"}, {"FreeCam", "1 0"}};
+    for (const Case& c : cases) {
+        host = ScriptedHost{};
+        std::string text = "[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n";
+        std::string line = std::string(c.key) + "=";
+        size_t at = text.find(line);
+        text.replace(at, text.find("\r\n", at) - at, line + c.value);
+        WriteIniText(text);
+
+        EXPECT_FALSE(Config::LoadSettings()) << c.key << "=" << c.value;
+        ASSERT_EQ(host.messages.size(), 1u);
+        const std::wstring& message = host.messages[0].text;
+        std::wstring key(c.key, c.key + strlen(c.key)), value(c.value, c.value + strlen(c.value));
+        EXPECT_NE(message.find(ini), std::wstring::npos);
+        EXPECT_NE(message.find(L"[Defaults]"), std::wstring::npos);
+        EXPECT_NE(message.find(L"'" + key + L"'"), std::wstring::npos);
+        EXPECT_NE(message.find(L"'" + value + L"'"), std::wstring::npos);
+        EXPECT_NE(message.find(L"whole number from -32768 to 32767"), std::wstring::npos);
+        EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR));
+        EXPECT_TRUE(host.ended);
+        EXPECT_EQ(host.exitCode, 1u);
+    }
+}
+
+TEST_F(SettingsTest, ReadAndWriteSingleKeys) {
+    EXPECT_EQ(Config::ReadIni(ini, L"Soldat", L"Path"), L"0");   // no file yet
+    EXPECT_TRUE(Config::WriteIni(ini, L"Soldat", L"Path", L"E:\\Soldat"));
+    EXPECT_TRUE(Config::WriteIni(ini, L"Defaults", L"Speed", L"75"));
+    EXPECT_EQ(Config::ReadIni(ini, L"Soldat", L"Path"), L"E:\\Soldat");
+    EXPECT_EQ(Config::ReadIni(ini, L"Defaults", L"Speed"), L"75");
+    EXPECT_EQ(Config::ReadIni(ini, L"Defaults", L"Missing"), L"0");
+    EXPECT_TRUE(Config::WriteIni(ini, L"Soldat", L"Path", L""));
+    EXPECT_EQ(Config::ReadIni(ini, L"Soldat", L"Path"), L"");
+
+    EXPECT_FALSE(Config::WriteIni(temp / L"no such folder\\Tarvendel.ini", L"Soldat", L"Path", L"x"));
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+// Start-up: the argument string, its split and the choice of the first window.
+#include "library/Form4.h"
+#include "options/Form1.h"
+#include "startup/Config.h"
+#include "startup/Form2.h"
+#include "startup/MainModule.h"
+#include "support/Harness.h"
+
+using namespace test;
+using MainModule::ArgumentsOf;
+using MainModule::SplitArguments;
+
+namespace {
+
+using Words = std::vector<std::wstring>;
+
+TEST(ArgumentString, IsTheCommandLineAfterTheProgramsPathAndItsBlanks) {
+    EXPECT_EQ(ArgumentsOf(L"\"C:\\Program Files\\Tarvendel\\Tarvendel.exe\" -c C:\\a b.sdm"), L"-c C:\\a b.sdm");
+    EXPECT_EQ(ArgumentsOf(L"C:\\Tools\\Tarvendel.exe    \"C:\\x y.sdm\""), L"\"C:\\x y.sdm\"");
+    EXPECT_EQ(ArgumentsOf(L"\"C:\\Tools\\Tarvendel.exe\""), L"");
+    EXPECT_EQ(ArgumentsOf(L"Tarvendel.exe"), L"");
+    EXPECT_EQ(ArgumentsOf(L"Tarvendel.exe -c  two blanks "), L"-c  two blanks ");
+}
+
+TEST(ArgumentString, SplitsAtEverySingleBlankAndIgnoresQuotes) {
+    EXPECT_EQ(SplitArguments(L""), Words{});
+    EXPECT_EQ(SplitArguments(L"-c"), Words{L"-c"});
+    EXPECT_EQ(SplitArguments(L"-c  x"), (Words{L"-c", L"", L"x"}));
+    EXPECT_EQ(SplitArguments(L"\"a b\" c"), (Words{L"\"a", L"b\"", L"c"}));
+    EXPECT_EQ(SplitArguments(L"a "), (Words{L"a", L""}));
+}
+
+class StartupTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        WriteSettings(temp / L"Tarvendel.ini", temp / L"Soldat", 1, 0, 1, 120);
+        exe = temp / L"Tarvendel.exe";
+    }
+    // Which of the three first windows is showing, as a letter.
+    std::wstring Shown() const {
+        std::wstring shown;
+        if (Form4::Existing() && Form4::Existing()->IsVisible()) shown += L"library ";
+        if (Form1::Existing() && Form1::Existing()->IsVisible()) shown += L"options ";
+        if (Form2::Existing() && Form2::Existing()->IsVisible()) shown += L"splash ";
+        return shown;
+    }
+    std::wstring exe;
+};
+
+TEST_F(StartupTest, NoArgumentsOpenTheLibrary) {
+    MainModule::Start(L"", exe);
+    EXPECT_EQ(Shown(), L"library ");
+    EXPECT_TRUE(MainModule::CmdArgs.empty());
+    EXPECT_EQ(MainModule::ArgCount, 0);
+    EXPECT_EQ(MainModule::TitleText, L"Tarvendel v1.2 - by Vornak - tarvendel.org");
+    EXPECT_EQ(Config::IniFile, temp / L"Tarvendel.ini");
+    EXPECT_EQ(Config::PlaySpeed, 120);
+    EXPECT_EQ(Config::PlayFreeCam, 1);
+    EXPECT_FALSE(host.ended);
+}
+
+TEST_F(StartupTest, DashCOpensThePlayOptionsForThePathThatFollows) {
+    struct Case {
+        std::wstring arguments, demoFile;
+    } cases[] = {
+        {L"-c C:\\My Demos\\final round.sdm", L"C:\\My Demos\\final round.sdm"},
+        {L"-c", L""},
+        {L"-c  C:\\x.sdm", L" C:\\x.sdm"},
+        {L"-c \"C:\\quoted.sdm\"", L"\"C:\\quoted.sdm\""},
+    };
+    for (const Case& c : cases) {
+        MainModule::DemoFile.clear();
+        MainModule::Start(c.arguments, exe);
+        EXPECT_EQ(Shown(), L"options ") << std::string(c.arguments.begin(), c.arguments.end());
+        EXPECT_EQ(MainModule::DemoFile, c.demoFile);
+        EXPECT_NE(MainModule::ArgCount, 0);
+        ui::ResetAllWindows();
+    }
+}
+
+TEST_F(StartupTest, AnythingElseIsADemoPathForTheSplash) {
+    for (std::wstring arguments : {L"C:\\My Demos\\final round.sdm", L"-C x.sdm", L"-cx.sdm", L"\"C:\\q.sdm\""}) {
+        MainModule::Start(arguments, exe);
+        EXPECT_EQ(Shown(), L"splash ") << std::string(arguments.begin(), arguments.end());
+        EXPECT_EQ(MainModule::ArgumentString, arguments);
+        EXPECT_TRUE(MainModule::DemoFile.empty());
+        ui::ResetAllWindows();
+    }
+}
+
+TEST_F(StartupTest, WithoutSettingsFileOnlyTheMessageIsShown) {
+    DeleteFileW((temp / L"Tarvendel.ini").c_str());
+    for (std::wstring arguments : {L"", L"-c x.sdm", L"x.sdm"}) {
+        host = ScriptedHost{};
+        MainModule::Start(arguments, exe);
+        ASSERT_EQ(host.messages.size(), 1u);
+        EXPECT_EQ(host.messages[0].text,
+                  L"'" + temp / L"Tarvendel.ini" + L"' does not exist.\r\nPlease reinstall Tarvendel.");
+        EXPECT_TRUE(host.ended);
+        EXPECT_EQ(Shown(), L"");
+    }
+}
+
+} // namespace

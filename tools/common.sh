@@ -1,0 +1,105 @@
+# Shared by tools/run, tools/test and the other tools: installs what is
+# missing, builds both architectures, and sets up Wine on a private display.
+# Source it; it defines functions and sets ROOT.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_ROOT=${TARVENDEL_BUILD:-$ROOT/build}
+
+say() { printf '== %s\n' "$*" >&2; }
+
+# Debian packages the build and the tests need, with a command each proves.
+PACKAGES=(
+  "cmake:cmake"
+  "make:make"
+  "x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix"
+  "i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix"
+  "x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64"
+  "i686-w64-mingw32-windres:binutils-mingw-w64-i686"
+  "wine:wine"
+  "/usr/lib/wine/wine64:wine64"
+  "Xvfb:xvfb"
+  "xauth:xauth"
+  "/usr/src/googletest/googletest/CMakeLists.txt:googletest"
+  "import:imagemagick"
+)
+
+install_missing() {
+  local missing=() entry probe package
+  for entry in "${PACKAGES[@]}"; do
+    probe=${entry%%:*}
+    package=${entry#*:}
+    if [[ $probe == /* ]]; then [[ -e $probe ]] && continue
+    else command -v "$probe" >/dev/null 2>&1 && continue
+    fi
+    missing+=("$package")
+  done
+  ((${#missing[@]})) || return 0
+  say "installing: ${missing[*]}"
+  local sudo=()
+  [[ $(id -u) -eq 0 ]] || sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# build ARCH [extra cmake args...]: ARCH is x86_64 or i686; prints nothing on success.
+build() {
+  local arch=$1; shift
+  local dir=$BUILD_ROOT/$arch
+  mkdir -p "$BUILD_ROOT"
+  say "building $arch in ${dir#$ROOT/}"
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/tools/cmake/mingw-$arch.cmake" \
+        -DCMAKE_BUILD_TYPE=MinSizeRel "$@" >"$dir.configure.log" 2>&1 \
+    || { cat "$dir.configure.log" >&2; return 1; }
+  cmake --build "$dir" -j"$(nproc)" >"$dir.build.log" 2>&1 || { cat "$dir.build.log" >&2; return 1; }
+}
+
+# Wine in a private prefix on a private X display. wine_start sets the
+# environment; wine_stop ends everything it started.
+WINE_TMP=""
+XVFB_PID=""
+wine_start() {
+  WINE_TMP=$(mktemp -d /tmp/tarvendel-wine.XXXXXX)
+  export WINEPREFIX=$WINE_TMP/prefix WINEARCH=win64 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+  unset WINESERVER
+  if [[ -z ${TARVENDEL_USE_DISPLAY:-} ]]; then
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$WINE_TMP/display" >/dev/null 2>&1 &
+    XVFB_PID=$!
+    local i
+    for i in $(seq 100); do [[ -s $WINE_TMP/display ]] && break; sleep 0.05; done
+    [[ -s $WINE_TMP/display ]] || { say "Xvfb did not start"; return 1; }
+    export DISPLAY=":$(head -n1 "$WINE_TMP/display")"
+  fi
+  say "Wine prefix in $WINEPREFIX, display $DISPLAY"
+  wine wineboot -i >/dev/null 2>&1 || true
+  # Hiding a window costs 2 s with Wine's default X11 settings and no window
+  # manager; and files whose name starts with a dot must not count as hidden.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /t REG_SZ /d Y /f >/dev/null 2>&1
+  if [[ -n ${TARVENDEL_DPI:-} ]]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$TARVENDEL_DPI" /f >/dev/null 2>&1
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+      /t REG_DWORD /d "$TARVENDEL_DPI" /f >/dev/null 2>&1
+  fi
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  # A persistent server, with Wine's services started outside of any test.
+  wineserver -p
+  wine wineboot >/dev/null 2>&1 || true
+}
+
+# Starts a Windows program of ours in the background under the running server.
+wine_background() {
+  wine "$@" >/dev/null 2>&1 &
+}
+
+wine_stop() {
+  if [[ -n $WINE_TMP ]]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+  fi
+  if [[ -n $XVFB_PID ]]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+  [[ -n $WINE_TMP ]] && rm -rf "$WINE_TMP"
+  WINE_TMP=""; XVFB_PID=""
+}

@@ -58,13 +58,16 @@ build() {
 # environment; wine_stop ends everything it started.
 WINE_TMP=""
 XVFB_PID=""
+# wine_start [PREFIX]: a private prefix (a new temporary one by default, or
+# PREFIX, set up once and kept) and, unless TARVENDEL_USE_DISPLAY is set, a
+# private Xvfb display.
 wine_start() {
   WINE_TMP=$(mktemp -d /tmp/tarvendel-wine.XXXXXX)
-  export WINEPREFIX=$WINE_TMP/prefix WINEARCH=win64 WINEDEBUG=-all
+  export WINEPREFIX=${1:-$WINE_TMP/prefix} WINEARCH=win64 WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
   unset WINESERVER
   if [[ -z ${TARVENDEL_USE_DISPLAY:-} ]]; then
-    Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$WINE_TMP/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1280x1024x24 -wr -nolisten tcp 5>"$WINE_TMP/display" >/dev/null 2>&1 &
     XVFB_PID=$!
     local i
     for i in $(seq 100); do [[ -s $WINE_TMP/display ]] && break; sleep 0.05; done
@@ -72,16 +75,19 @@ wine_start() {
     export DISPLAY=":$(head -n1 "$WINE_TMP/display")"
   fi
   say "Wine prefix in $WINEPREFIX, display $DISPLAY"
-  wine wineboot -i >/dev/null 2>&1 || true
-  # Hiding a window costs 2 s with Wine's default X11 settings and no window
-  # manager; and files whose name starts with a dot must not count as hidden.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /t REG_SZ /d Y /f >/dev/null 2>&1
-  if [[ -n ${TARVENDEL_DPI:-} ]]; then
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$TARVENDEL_DPI" /f >/dev/null 2>&1
-    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
-      /t REG_DWORD /d "$TARVENDEL_DPI" /f >/dev/null 2>&1
+  if [[ ! -f $WINEPREFIX/.tarvendel-ready ]]; then
+    wine wineboot -i >/dev/null 2>&1 || true
+    # Hiding a window costs 2 s with Wine's default X11 settings and no window
+    # manager; and files whose name starts with a dot must not count as hidden.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /t REG_SZ /d Y /f >/dev/null 2>&1
+    touch "$WINEPREFIX/.tarvendel-ready"
   fi
+  # The screen's DPI (96 unless TARVENDEL_DPI says otherwise).
+  local dpi=${TARVENDEL_DPI:-96}
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+    /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   # A persistent server, with Wine's services started outside of any test.

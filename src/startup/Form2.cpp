@@ -41,6 +41,7 @@ void Form2::FadeTimer_Timer() {
         UpdateWindow(Hwnd());
         Sleep(kHold);
         MainModule::Flag started = MainModule::PlayDemo(MainModule::ArgumentString);
+        if (ui::ProgramEnded()) return;   // the demo was missing
         Hide();
         ui::EndProgram(started == MainModule::True ? ui::kExitOk : ui::kExitError);
         return;

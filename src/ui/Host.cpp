@@ -29,10 +29,14 @@ public:
 
 RealHost g_realHost;
 Host* g_host = &g_realHost;
+bool g_ended = false;
 
 } // namespace
 
-void SetHost(Host* host) { g_host = host ? host : &g_realHost; }
+void SetHost(Host* host) {
+    g_host = host ? host : &g_realHost;
+    g_ended = false;
+}
 
 int Message(const std::wstring& text, UINT type) {
     return g_host->ShowMessage(OwnerForMessage(), text, type);
@@ -45,7 +49,12 @@ bool AskYesNo(const std::wstring& text) {
     return Message(text, MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES;
 }
 
-void EndProgram(UINT exitCode) { g_host->EndProgram(exitCode); }
+void EndProgram(UINT exitCode) {
+    g_ended = true;
+    g_host->EndProgram(exitCode);
+}
+
+bool ProgramEnded() { return g_ended; }
 
 void Fail(const std::wstring& text) {
     ErrorBox(text);

@@ -37,6 +37,9 @@ bool AskYesNo(const std::wstring& text);        // question icon, Yes (default) 
 
 // Ends the program; the caller returns at once afterwards.
 void EndProgram(UINT exitCode = kExitOk);
+// Whether EndProgram was called (it returns only under a test host): code that
+// called something that may end the program checks this and returns.
+bool ProgramEnded();
 // Reports an error and ends the program with kExitError.
 void Fail(const std::wstring& text);
 

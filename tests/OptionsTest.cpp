@@ -1,0 +1,198 @@
+// The play options window, driven in-process.
+#include "library/Form4.h"
+#include "options/Form1.h"
+#include "options/Form3.h"
+#include "startup/Config.h"
+#include "startup/MainModule.h"
+#include "support/Harness.h"
+
+#include <commctrl.h>
+
+using namespace test;
+
+namespace {
+
+class OptionsTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        game = std::make_unique<GameFolder>(temp / L"Soldat");
+        MainModule::SoldatPath = game->path;
+        MainModule::TitleText = L"Tarvendel v1.2 - by Vornak - tarvendel.org";
+        MainModule::DemoFile = game->Demo(L"final round.sdm");
+        WriteBytes(MainModule::DemoFile, "round");
+        Config::PlaySpeed = 100;
+    }
+    Form1& Open() {
+        Form1& form = Form1::Get();
+        form.Show();
+        return form;
+    }
+    static void Key(HWND control, UINT key) {
+        SendMessageW(control, WM_KEYDOWN, key, 0);
+        SendMessageW(control, WM_KEYUP, key, 0);
+    }
+    static RECT RectIn(HWND parent, HWND control) {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+    std::unique_ptr<GameFolder> game;
+};
+
+TEST_F(OptionsTest, OpensWithItsControlsInPlaceAndThePlayValuesShown) {
+    Config::PlayFreeCam = 1;
+    Config::PlayNoText = 0;
+    Config::PlayExtract = 2;   // anything but 0 shows ticked
+    Form1& form = Open();
+    ASSERT_TRUE(form.IsVisible());
+    EXPECT_EQ(TextOf(form.Hwnd()), L"Vornak's Tarvendel");
+    EXPECT_EQ(TextOf(form.Label1), MainModule::TitleText);
+    EXPECT_EQ(TextOf(form.Label2), L"Play speed:");
+    EXPECT_EQ(TextOf(form.CFreeCam), L"Free camera");
+    EXPECT_EQ(TextOf(form.CNoText), L"No text, no menus, no cursor");
+    EXPECT_EQ(TextOf(form.CExtractDemo), L"Extract the demo file");
+    EXPECT_EQ(TextOf(form.BPlay), L"Play demo");
+    EXPECT_EQ(TextOf(form.BSettings), L"Settings");
+    EXPECT_EQ(TextOf(form.BCancel), L"Cancel");
+    EXPECT_EQ(SendMessageW(form.CFreeCam, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(form.CNoText, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageW(form.CExtractDemo, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(Config::PlayExtract, 2);   // showing a value does not change it
+
+    // Client area and controls at their places, scaled to the window's DPI.
+    RECT client;
+    GetClientRect(form.Hwnd(), &client);
+    EXPECT_EQ(client.right, form.Scale(297));
+    EXPECT_EQ(client.bottom, form.Scale(193));
+    RECT play = RectIn(form.Hwnd(), form.BPlay);
+    EXPECT_EQ(play.left, form.Scale(8));
+    EXPECT_EQ(play.top, form.Scale(160));
+    EXPECT_EQ(play.right - play.left, form.Scale(153));
+    EXPECT_EQ(play.bottom - play.top, form.Scale(25));
+    LONG style = GetWindowLongW(form.Hwnd(), GWL_STYLE);
+    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_EQ(GetFocus(), form.BPlay);
+
+    // The about line fits its label.
+    HDC dc = GetDC(form.Label1);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form.Label1, WM_GETFONT, 0, 0)));
+    SIZE extent;
+    GetTextExtentPoint32W(dc, MainModule::TitleText.c_str(), static_cast<int>(MainModule::TitleText.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(form.Label1, dc);
+    EXPECT_LE(extent.cx, form.Scale(281));
+}
+
+TEST_F(OptionsTest, TheSpeedBoxFollowsTheSliderFromTheFirstTick) {
+    Config::PlaySpeed = 50;
+    Form1& form = Open();
+    EXPECT_EQ(TextOf(form.SpeedT), L"100%");
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"50%"; }));
+    EXPECT_EQ(Config::PlaySpeed, 50);
+
+    EXPECT_EQ(SendMessageW(form.Speed, TBM_GETRANGEMIN, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(form.Speed, TBM_GETRANGEMAX, 0, 0), 200);
+    Key(form.Speed, VK_END);
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"200%"; }));
+    EXPECT_EQ(Config::PlaySpeed, 200);
+    Key(form.Speed, VK_HOME);
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"1%"; }));
+    EXPECT_EQ(Config::PlaySpeed, 1);
+    Key(form.Speed, VK_RIGHT);   // one step
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"2%"; }));
+    Key(form.Speed, VK_NEXT);    // one page
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"7%"; }));
+    EXPECT_EQ(Config::PlaySpeed, 7);
+}
+
+TEST_F(OptionsTest, SpeedsTheSliderCannotShowAreBroughtIntoRange) {
+    Config::PlaySpeed = 0;   // a missing Speed key
+    Form1& form = Open();
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"1%"; }));
+    EXPECT_EQ(Config::PlaySpeed, 1);
+    ui::ResetAllWindows();
+
+    Config::PlaySpeed = 500;
+    Form1& again = Open();
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(again.SpeedT) == L"200%"; }));
+    EXPECT_EQ(Config::PlaySpeed, 200);
+}
+
+TEST_F(OptionsTest, EachCheckBoxSetsItsPlayValue) {
+    Form1& form = Open();
+    SendMessageW(form.CFreeCam, BM_CLICK, 0, 0);
+    EXPECT_EQ(Config::PlayFreeCam, 1);
+    SendMessageW(form.CNoText, BM_CLICK, 0, 0);
+    EXPECT_EQ(Config::PlayNoText, 1);
+    SendMessageW(form.CExtractDemo, BM_CLICK, 0, 0);
+    EXPECT_EQ(Config::PlayExtract, 1);
+    SendMessageW(form.CFreeCam, BM_CLICK, 0, 0);
+    EXPECT_EQ(Config::PlayFreeCam, 0);
+    EXPECT_EQ(Config::DefFreeCam, 0);   // the defaults stay as they were
+    EXPECT_EQ(Config::DefNoText, 0);
+}
+
+TEST_F(OptionsTest, PlayLaunchesWithTheWindowsValuesAndEndsTheProgram) {
+    Config::PlaySpeed = 150;
+    Form1& form = Open();
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"150%"; }));
+    SendMessageW(form.CExtractDemo, BM_CLICK, 0, 0);
+    SendMessageW(form.BPlay, BM_CLICK, 0, 0);
+    EXPECT_TRUE(host.ended);
+    EXPECT_EQ(host.exitCode, 0u);
+    auto launches = WaitForLaunches(game->path);
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].commandLine, game->path + L"\\Soldat.exe -demo final round 0 150 0 1");
+}
+
+TEST_F(OptionsTest, PlayWithoutTheGameKeepsTheWindowOpenAndUsable) {
+    DeleteFileW((game->path + L"\\Soldat.exe").c_str());
+    Form1& form = Open();
+    SendMessageW(form.BPlay, BM_CLICK, 0, 0);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, L"Can not find Soldat.exe! Please check your settings.");
+    EXPECT_FALSE(host.ended);
+    EXPECT_TRUE(form.IsVisible());
+    EXPECT_TRUE(form.IsEnabled());
+
+    SendMessageW(form.BSettings, BM_CLICK, 0, 0);
+    EXPECT_TRUE(Form3::Get().IsVisible());
+    EXPECT_FALSE(form.IsEnabled());
+    EXPECT_TRUE(form.IsVisible());
+}
+
+TEST_F(OptionsTest, CancelEndsTheProgramWhenStartedWithDashC) {
+    Form1& form = Open();
+    SendMessageW(form.BCancel, BM_CLICK, 0, 0);
+    EXPECT_TRUE(host.ended);
+    EXPECT_EQ(host.exitCode, 0u);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(OptionsTest, CancelAndTheCloseBoxGoBackToTheLibraryWhenOpenedFromThere) {
+    MainModule::FromLibrary = MainModule::True;
+    Form1& form = Open();
+    SendMessageW(form.BCancel, BM_CLICK, 0, 0);
+    EXPECT_FALSE(form.IsVisible());
+    ASSERT_NE(Form4::Existing(), nullptr);
+    EXPECT_TRUE(Form4::Existing()->IsVisible());
+    EXPECT_FALSE(host.ended);
+
+    Form4::Existing()->Hide();
+    form.Show();
+    SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(form.IsVisible());
+    EXPECT_TRUE(Form4::Existing()->IsVisible());
+    EXPECT_FALSE(host.ended);
+}
+
+TEST_F(OptionsTest, TheCloseBoxEndsTheProgramWhenStartedWithDashC) {
+    Form1& form = Open();
+    SendMessageW(form.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(host.ended);
+}
+
+} // namespace

@@ -1,4 +1,5 @@
 // The real Tarvendel.exe, started with exact command lines.
+#include "startup/Config.h"
 #include "support/Harness.h"
 
 using namespace test;
@@ -62,6 +63,61 @@ TEST_F(EndToEndTest, DashCShowsThePlayOptionsWindow) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(TextOf(window), L"Vornak's Tarvendel");
     EXPECT_EQ(tarvendel.Windows().size(), 1u);
+}
+
+namespace {
+struct ClassSearch {
+    const wchar_t* className;
+    DWORD exceptPid;
+    HWND found;
+};
+BOOL CALLBACK FindOtherProcessWindow(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->exceptPid && IsWindowVisible(hwnd) && ClassOf(hwnd) == search->className) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+TEST_F(EndToEndTest, SavingTheSettingsWithARestartStartsANewLibrary) {
+    WriteIni(0, 0, 0, 100);
+    Process tarvendel(exe, L"");
+    HWND library = tarvendel.WaitForWindow(L"Tarvendel.Form4");
+    ASSERT_NE(library, nullptr);
+    HWND settingsButton = FindWindowExW(library, nullptr, L"Button", L"Settings");
+    ASSERT_NE(settingsButton, nullptr);
+    PostMessageW(settingsButton, BM_CLICK, 0, 0);
+    HWND settings = tarvendel.WaitForWindow(L"Tarvendel.Form3");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowEnabled(library); }));
+    PostMessageW(FindWindowExW(settings, nullptr, L"Button", L"Save configuration"), BM_CLICK, 0, 0);
+    HWND question = tarvendel.WaitForWindow(L"#32770");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(MessageBoxText(question), L"Successfully saved your settings! You need to restart Tarvendel.\r\n"
+                                        L"Do you want to restart Tarvendel now?");
+    PressButton(question, IDYES);
+    DWORD exitCode = 99;
+    ASSERT_TRUE(tarvendel.Wait(10000, &exitCode));
+    EXPECT_EQ(exitCode, 0u);
+
+    ClassSearch search{L"Tarvendel.Form4", tarvendel.Id(), nullptr};
+    PumpUntil([&] {
+        EnumWindows(&FindOtherProcessWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, 10000);
+    ASSERT_NE(search.found, nullptr) << "no new library window";
+    DWORD newPid = 0;
+    GetWindowThreadProcessId(search.found, &newPid);
+    HANDLE restarted = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, newPid);
+    ASSERT_NE(restarted, nullptr);
+    TerminateProcess(restarted, 0);
+    WaitForSingleObject(restarted, 5000);
+    CloseHandle(restarted);
+    EXPECT_EQ(Config::ReadIni(app + L"\\Tarvendel.ini", L"Defaults", L"Speed"), L"100");
 }
 
 } // namespace

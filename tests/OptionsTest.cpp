@@ -76,6 +76,7 @@ TEST_F(OptionsTest, OpensWithItsControlsInPlaceAndThePlayValuesShown) {
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_EQ(GetFocus(), form.BPlay);
 
+    EXPECT_EQ(CaptionsThatDoNotFit(form.Hwnd()), std::vector<std::wstring>{});
     // The about line fits its label.
     HDC dc = GetDC(form.Label1);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(form.Label1, WM_GETFONT, 0, 0)));

@@ -88,7 +88,7 @@ TEST_F(SettingsTest, ANumberThatIsNotAWholeNumberStopsTheStartWithAClearReport) 
     } cases[] = {{"FreeCam", ""}, {"NoText", "abc"}, {"Extract", "1.5"}, {"Speed", "40000"}, {"Speed", "0x10"},
                  {"Speed", "-"}, {"FreeCam", "1 0"}};
     for (const Case& c : cases) {
-        host = ScriptedHost{};
+        ResetHost();
         std::string text = "[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n";
         std::string line = std::string(c.key) + "=";
         size_t at = text.find(line);

@@ -92,7 +92,7 @@ TEST_F(StartupTest, AnythingElseIsADemoPathForTheSplash) {
 TEST_F(StartupTest, WithoutSettingsFileOnlyTheMessageIsShown) {
     DeleteFileW((temp / L"Tarvendel.ini").c_str());
     for (std::wstring arguments : {L"", L"-c x.sdm", L"x.sdm"}) {
-        host = ScriptedHost{};
+        ResetHost();
         MainModule::Start(arguments, exe);
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].text,

@@ -54,6 +54,24 @@ build() {
   cmake --build "$dir" -j"$(nproc)" >"$dir.build.log" 2>&1 || { cat "$dir.build.log" >&2; return 1; }
 }
 
+# The sandbox: a game folder with the stand-in game and a few small demos of
+# our own making, and a Downloads folder with one more demo.
+SANDBOX=$BUILD_ROOT/sandbox
+make_sandbox() {
+  local game=$SANDBOX/Soldat name
+  mkdir -p "$game/Demos" "$SANDBOX/Downloads"
+  cp "$BUILD_ROOT/x86_64/bin/stand-in/Soldat.exe" "$game/Soldat.exe"
+  [[ -f $SANDBOX/.laid-out ]] && return 0
+  for name in "intro" "intro ctf_Ash" "final round" "clan war vs Red Ravens" "ctf_Laos practice" \
+              "2009-3-5_7-3-9" "inf_Moonshine 3v3" "duel Vornak vs Kess"; do
+    printf 'SDM sample demo: %s\n' "$name" >"$game/Demos/$name.sdm"
+    head -c $((200 + ${#name} * 37)) /dev/zero >>"$game/Demos/$name.sdm"
+  done
+  printf 'not a demo\n' >"$game/Demos/readme.txt"
+  printf 'SDM sample demo: downloaded match\n' >"$SANDBOX/Downloads/downloaded match.sdm"
+  touch "$SANDBOX/.laid-out"
+}
+
 # Wine in a private prefix on a private X display. wine_start sets the
 # environment; wine_stop ends everything it started.
 WINE_TMP=""

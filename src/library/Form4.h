@@ -1,14 +1,45 @@
-// The demo library (a stand-in until it is built).
+// The demo library: lists the demos of the game's Demos folder and plays,
+// configures, renames, deletes and auto-renames them.
 #pragma once
 
 #include "ui/Window.h"
 
+#include <string>
+
 class Form4 : public ui::Window, public ui::SingleInstance<Form4> {
 public:
+    HWND DemoList = nullptr;
+    HWND BPlay = nullptr, BRename = nullptr, BAutorename = nullptr;
+    HWND BConfig = nullptr, BDelete = nullptr, BSettings = nullptr, BCancel = nullptr;
     HWND Label1 = nullptr;
+    ui::Timer FileTimer{*this};
+
+    void ListDemos(const std::wstring& folder, const std::wstring& extension);
+    void RefreshDemoList();
+
+    void BPlay_Click();
+    void BConfig_Click();
+    void BRename_Click();
+    void BDelete_Click();
+    void BAutorename_Click();
+    void BSettings_Click();
+    void BCancel_Click();
+    void FileTimer_Timer();
+
+    // The selected position, -1 for none.
+    int Selected() const;
+    std::wstring EntryText(int index) const;
+    std::wstring DemoPath(const std::wstring& entry) const;
 
 protected:
     ui::WindowDef Definition() const override;
     std::vector<ui::ControlDef> Layout() override;
+    void Form_Load() override;
     void Form_Close() override;
+    void Command(HWND control, WORD notification) override;
+    void TimerTick(UINT_PTR id) override;
+
+private:
+    // The selected entry, or -1 after telling the user to select one.
+    int SelectionOrAsk() const;
 };

@@ -20,7 +20,7 @@ std::vector<ui::ControlDef> Form1::Layout() {
     constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
     return {
         {&Label1, L"STATIC", L"AboutText", {8, 8, 281, 17}, 3, SS_CENTER | SS_NOPREFIX, 0, ui::kGreyText},
-        {&Label2, L"STATIC", L"Play speed:", {8, 32, 73, 17}, 4, SS_LEFT},
+        {&Label2, L"STATIC", L"Play speed:", {8, 32, 73, 17}, 4, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
         {&SpeedT, L"STATIC", L"100%", {224, 32, 57, 19}, 5, ui::kSpeedTextStyle, WS_EX_CLIENTEDGE},
         {&Speed, TRACKBAR_CLASSW, L"", {8, 56, 281, 25}, 2, ui::kSpeedSliderStyle},
         {&CFreeCam, L"BUTTON", L"Free camera", {24, 96, 257, 17}, 6, kCheck},

@@ -1,12 +1,185 @@
 #include "options/Form3.h"
+
+#include "library/Form4.h"
+#include "options/Form1.h"
+#include "startup/Config.h"
+#include "startup/MainModule.h"
 #include "ui/Host.h"
+#include "ui/SpeedSlider.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+using namespace Config;
 
 ui::WindowDef Form3::Definition() const {
-    return {L"Tarvendel.Form3", L"Vornak's Tarvendel", 300, 60, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0};
+    // No control box: the window is left through its buttons only.
+    return {L"Tarvendel.Form3", L"Vornak's Tarvendel: Settings", 345, 209, WS_OVERLAPPED | WS_CAPTION, 0};
 }
 
 std::vector<ui::ControlDef> Form3::Layout() {
-    return {{&Label1, L"STATIC", L"Form3: the settings window is not built yet.", {8, 20, 284, 17}, 0, SS_CENTER}};
+    constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+    constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+    return {
+        // The label reaches to the path box (57 wide by design) so that its
+        // caption never wraps where the font runs a little wider.
+        {&Label1, L"STATIC", L"Soldat path:", {8, 16, 63, 17}, 0, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
+        {&TSoldatPath, L"EDIT", L"", {72, 16, 233, 19}, 1, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+        {&Browse, L"BUTTON", L"...", {312, 16, 25, 17}, 2, kButton},
+        {&CFreeCam, L"BUTTON", L"Default \"Free camera\"", {24, 48, 305, 17}, 3, kCheck},
+        {&CNoText, L"BUTTON", L"Default \"No text, no menus, no cursor\"", {24, 64, 305, 17}, 4, kCheck},
+        {&CExtractDemo, L"BUTTON", L"Default \"Extract the demo file\"", {24, 80, 305, 17}, 5, kCheck},
+        {&Label2, L"STATIC", L"Default play speed:", {24, 120, 121, 17}, 6, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
+        {&Speed, TRACKBAR_CLASSW, L"", {16, 144, 313, 25}, 7, ui::kSpeedSliderStyle},
+        {&SpeedT, L"STATIC", L"100%", {272, 120, 57, 19}, 8, ui::kSpeedTextStyle, WS_EX_CLIENTEDGE},
+        {&BSave, L"BUTTON", L"Save configuration", {8, 176, 217, 25}, 9, kButton},
+        {&BCancel, L"BUTTON", L"Cancel", {232, 176, 105, 25}, 10, kButton},
+    };
 }
 
-void Form3::Form_Close() { ui::EndProgram(); }
+void Form3::Form_Load() {
+    SpeedTimer.SetInterval(10);
+    SpeedTimer.SetEnabled(true);
+    SendMessageW(TSoldatPath, EM_SETLIMITTEXT, 0, 0);   // no length limit
+    ui::SetText(TSoldatPath, MainModule::SoldatPath);
+    ui::SetUpSpeedSlider(Speed, DefSpeed);
+    ui::SetCheck(CFreeCam, DefFreeCam);
+    ui::SetCheck(CNoText, DefNoText);
+    ui::SetCheck(CExtractDemo, DefExtract);
+}
+
+void Form3::SpeedTimer_Timer() { DefSpeed = ui::FollowSpeedSlider(Speed, SpeedT); }
+
+void Form3::CFreeCam_Click() { DefFreeCam = ui::GetCheck(CFreeCam); }
+void Form3::CNoText_Click() { DefNoText = ui::GetCheck(CNoText); }
+void Form3::CExtractDemo_Click() { DefExtract = ui::GetCheck(CExtractDemo); }
+
+namespace {
+
+int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM, LPARAM data) {
+    // Open the dialog at the folder the path box names, when it names one.
+    if (msg == BFFM_INITIALIZED && data) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
+} // namespace
+
+void Form3::Browse_Click() {
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    std::wstring current = ui::GetText(TSoldatPath);
+    BROWSEINFOW info{};
+    // Owned by this window, so that it stays in front and Save cannot be
+    // pressed while a folder is being chosen.
+    info.hwndOwner = Hwnd();
+    info.lpszTitle = L"Please select Soldat's directory";
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = &BrowseCallback;
+    info.lParam = GetFileAttributesW(current.c_str()) != INVALID_FILE_ATTRIBUTES
+                      ? reinterpret_cast<LPARAM>(current.c_str())
+                      : 0;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    if (chosen) {
+        std::wstring path(32768, L'\0');
+        if (SHGetPathFromIDListEx(chosen, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
+            path.resize(wcslen(path.c_str()));
+            ui::SetText(TSoldatPath, path);
+        }
+        CoTaskMemFree(chosen);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+}
+
+std::wstring Form3::SaveSettings() {
+    struct Key {
+        const wchar_t* section;
+        const wchar_t* key;
+        std::wstring value;
+    } keys[] = {
+        {L"Defaults", L"FreeCam", std::to_wstring(DefFreeCam)},
+        {L"Defaults", L"NoText", std::to_wstring(DefNoText)},
+        {L"Defaults", L"Extract", std::to_wstring(DefExtract)},
+        {L"Defaults", L"Speed", std::to_wstring(DefSpeed)},
+        {L"Soldat", L"Path", ui::GetText(TSoldatPath)},
+    };
+    for (const Key& k : keys) {
+        if (!WriteIni(IniFile, k.section, k.key, k.value)) return ui::SystemReason(GetLastError());
+    }
+    // The platform reports success even where the text did not survive (the
+    // file keeps the system's code page), so each value is read back.
+    for (const Key& k : keys) {
+        std::wstring stored = ReadIni(IniFile, k.section, k.key);
+        if (stored != k.value)
+            return L"the key " + std::wstring(k.key) + L" in [" + k.section + L"] reads back as '" + stored +
+                   L"' instead of '" + k.value +
+                   L"'. The settings file holds text in the system's code page; other characters, blanks or "
+                   L"quotes at either end, and more than 254 characters cannot be kept.";
+    }
+    return {};
+}
+
+bool Form3::Restart() {
+    // The executable by its full path, so that blanks in its folder or dots
+    // in its name cannot start anything else; its own folder as working folder.
+    const std::wstring& exe = MainModule::ExePath;
+    std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/"));
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process)) {
+        ui::ErrorBox(L"Could not restart Tarvendel ('" + exe + L"'): " + ui::SystemReason(GetLastError()));
+        return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+void Form3::BSave_Click() {
+    std::wstring failure = SaveSettings();
+    if (!failure.empty()) {
+        ui::ErrorBox(L"Could not save the settings to '" + IniFile + L"': " + failure);
+        return;
+    }
+    if (ui::AskYesNo(L"Successfully saved your settings! You need to restart Tarvendel.\r\n"
+                     L"Do you want to restart Tarvendel now?")) {
+        Hide();
+        if (Restart()) {
+            ui::EndProgram();
+            return;
+        }
+    }
+    BCancel_Click();
+}
+
+void Form3::BCancel_Click() {
+    Form1* options = Form1::Existing();
+    Form4* library = Form4::Existing();
+    bool optionsShown = options && options->IsVisible();
+    bool libraryShown = library && library->IsVisible();
+    if (!optionsShown && !libraryShown) {
+        ui::EndProgram();
+        return;
+    }
+    if (optionsShown) options->SetEnabled(true);
+    if (libraryShown) library->SetEnabled(true);
+    Hide();
+}
+
+void Form3::Command(HWND control, WORD notification) {
+    if (notification != BN_CLICKED) return;
+    if (control == Browse) Browse_Click();
+    else if (control == BSave) BSave_Click();
+    else if (control == BCancel) BCancel_Click();
+    else if (control == CFreeCam) CFreeCam_Click();
+    else if (control == CNoText) CNoText_Click();
+    else if (control == CExtractDemo) CExtractDemo_Click();
+}
+
+void Form3::TimerTick(UINT_PTR id) {
+    if (id == SpeedTimer.Id()) SpeedTimer_Timer();
+}

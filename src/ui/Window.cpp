@@ -19,7 +19,6 @@ Fn UserProc(const char* name) {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 
 int SystemDpi() {
     HDC screen = GetDC(nullptr);
@@ -28,18 +27,18 @@ int SystemDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-HFONT CreateMessageFont(int dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    static const auto forDpi = UserProc<ParametersForDpiFn>("SystemParametersInfoForDpi");
-    if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, static_cast<UINT>(dpi))) {
-        return CreateFontIndirectW(&metrics.lfMessageFont);
-    }
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, SystemDpi());
-        return CreateFontIndirectW(&metrics.lfMessageFont);
-    }
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+// The classic 8-point dialog font ("MS Shell Dlg 2", Tahoma) at the window's
+// DPI: the layouts are drawn for its metrics, and with the larger message
+// font of newer systems some captions would not fit their buttons.
+HFONT CreateDialogFont(int dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(8, dpi, 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = CLEARTYPE_QUALITY;
+    wcscpy_s(font.lfFaceName, L"MS Shell Dlg 2");
+    HFONT created = CreateFontIndirectW(&font);
+    return created ? created : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) {
@@ -188,7 +187,7 @@ void Window::Create() {
 }
 
 void Window::ApplyLayout() {
-    HFONT font = CreateMessageFont(dpi_);
+    HFONT font = CreateDialogFont(dpi_);
     for (const ControlDef& control : controls_) {
         const Rect96& r = control.rect;
         SetWindowPos(*control.handle, nullptr, Scale(r.left), Scale(r.top), Scale(r.width), Scale(r.height),

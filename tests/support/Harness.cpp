@@ -4,6 +4,8 @@
 #include "startup/MainModule.h"
 #include "ui/Window.h"
 
+#include <cwchar>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -270,6 +272,46 @@ std::wstring ClassOf(HWND hwnd) {
 
 std::wstring TextOf(HWND hwnd) { return ui::GetText(hwnd); }
 
+namespace {
+BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    return TRUE;
+}
+} // namespace
+
+std::vector<std::wstring> CaptionsThatDoNotFit(HWND window) {
+    std::vector<HWND> children;
+    EnumChildWindows(window, &CollectChild, reinterpret_cast<LPARAM>(&children));
+    const int dpi = ui::DpiForWindow(window);
+    std::vector<std::wstring> tooWide;
+    for (HWND child : children) {
+        std::wstring className = ClassOf(child), text = TextOf(child);
+        if (text.empty()) continue;
+        LONG style = GetWindowLongW(child, GWL_STYLE);
+        int room;   // what the control's frame and box leave for the text
+        if (_wcsicmp(className.c_str(), L"Button") == 0) {
+            LONG type = style & BS_TYPEMASK;
+            bool box = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
+                       type == BS_AUTORADIOBUTTON;
+            room = box ? MulDiv(18, dpi, 96) : MulDiv(6, dpi, 96);
+        } else if (_wcsicmp(className.c_str(), L"Static") == 0) {
+            room = (GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) ? MulDiv(4, dpi, 96) : 0;
+        } else {
+            continue;
+        }
+        RECT rect;
+        GetClientRect(child, &rect);
+        HDC dc = GetDC(child);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(child, dc);
+        if (extent.cx + room > rect.right) tooWide.push_back(text);
+    }
+    return tooWide;
+}
+
 std::wstring MessageBoxText(HWND box) {
     // The text of a standard message box is its static control 0xFFFF.
     HWND text = GetDlgItem(box, 0xFFFF);
@@ -285,6 +327,11 @@ void PressButton(HWND box, int id) {
 void AppTest::SetUp() {
     MainModule::ResetState();
     Config::ResetState();
+    ui::SetHost(&host);
+}
+
+void AppTest::ResetHost() {
+    host = ScriptedHost{};
     ui::SetHost(&host);
 }
 

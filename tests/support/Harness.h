@@ -121,6 +121,9 @@ private:
 
 std::wstring ClassOf(HWND hwnd);
 std::wstring TextOf(HWND hwnd);
+// The captions of a window's labels, buttons and check boxes that are wider
+// than their controls leave room for (empty when everything fits).
+std::vector<std::wstring> CaptionsThatDoNotFit(HWND window);
 // The text of a message box window.
 std::wstring MessageBoxText(HWND box);
 // Presses a message box's button by its id (IDOK, IDYES...).
@@ -131,6 +134,8 @@ class AppTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // A fresh host, as if the program had just started.
+    void ResetHost();
 
     ScriptedHost host;
     TempDir temp;

@@ -1,0 +1,305 @@
+// The settings window: defaults edited in place, the save, the restart and
+// the hand-back to the window that opened it.
+#include "library/Form4.h"
+#include "options/Form1.h"
+#include "options/Form3.h"
+#include "startup/Config.h"
+#include "startup/MainModule.h"
+#include "support/Harness.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+using namespace test;
+
+namespace {
+
+// Answers the shell's folder dialog from timers once it is up: picks a
+// folder, or cancels when none is given.
+class FolderDialog {
+public:
+    explicit FolderDialog(std::wstring choice) {
+        choice_ = std::move(choice);
+        opened_ = false;
+        titleShown_ = false;
+        hook_ = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
+    }
+    ~FolderDialog() { UnhookWindowsHookEx(hook_); }
+    static bool Opened() { return opened_; }
+    static bool TitleShown() { return titleShown_; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_ACTIVATE && !opened_ && ClassOf(window) == L"#32770") {
+            opened_ = true;
+            SetTimer(window, 1, 300, &Step);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static BOOL CALLBACK FindTitle(HWND child, LPARAM) {
+        if (TextOf(child) == L"Please select Soldat's directory") titleShown_ = true;
+        return TRUE;
+    }
+    static void CALLBACK Step(HWND dialog, UINT, UINT_PTR id, DWORD) {
+        KillTimer(dialog, id);
+        if (id == 1) {
+            EnumChildWindows(dialog, &FindTitle, 0);
+            if (choice_.empty()) {
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                return;
+            }
+            SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(choice_.c_str()));
+            SetTimer(dialog, 2, 300, &Step);
+        } else {
+            PostMessageW(dialog, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+        }
+    }
+    static inline HHOOK hook_ = nullptr;
+    static inline std::wstring choice_;
+    static inline bool opened_ = false;
+    static inline bool titleShown_ = false;
+};
+
+class SettingsWindowTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        Config::IniFile = temp / L"Tarvendel.ini";
+        WriteBytes(Config::IniFile, "[Soldat]\r\nPath=C:\\Old\r\n");
+        MainModule::SoldatPath = L"C:\\Games\\Soldat";
+        Config::DefSpeed = 100;
+        Config::PlaySpeed = 100;
+        // The settings window is always opened from the library or the play options.
+        Form4::Get().Show();
+        Form4::Get().SetEnabled(false);
+    }
+    Form3& Open() {
+        Form3& form = Form3::Get();
+        form.Show();
+        return form;
+    }
+    static void Click(HWND button) {
+        ASSERT_TRUE(IsWindowEnabled(button));
+        SendMessageW(button, BM_CLICK, 0, 0);
+    }
+    std::wstring Ini(const wchar_t* section, const wchar_t* key) {
+        return Config::ReadIni(Config::IniFile, section, key);
+    }
+    static const std::wstring kQuestion;
+};
+
+const std::wstring SettingsWindowTest::kQuestion =
+    L"Successfully saved your settings! You need to restart Tarvendel.\r\nDo you want to restart Tarvendel now?";
+
+TEST_F(SettingsWindowTest, OpensWithTheSharedValues) {
+    Config::DefFreeCam = 0;
+    Config::DefNoText = 1;
+    Config::DefExtract = 0;
+    Config::DefSpeed = 75;
+    Form3& form = Open();
+    EXPECT_EQ(TextOf(form.Hwnd()), L"Vornak's Tarvendel: Settings");
+    EXPECT_FALSE(GetWindowLongW(form.Hwnd(), GWL_STYLE) & WS_SYSMENU);
+    EXPECT_EQ(TextOf(form.TSoldatPath), L"C:\\Games\\Soldat");
+    EXPECT_EQ(TextOf(form.CFreeCam), L"Default \"Free camera\"");
+    EXPECT_EQ(TextOf(form.CNoText), L"Default \"No text, no menus, no cursor\"");
+    EXPECT_EQ(TextOf(form.CExtractDemo), L"Default \"Extract the demo file\"");
+    EXPECT_EQ(TextOf(form.BSave), L"Save configuration");
+    EXPECT_EQ(SendMessageW(form.CNoText, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(form.CFreeCam, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(GetFocus(), form.TSoldatPath);
+    EXPECT_EQ(CaptionsThatDoNotFit(form.Hwnd()), std::vector<std::wstring>{});
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"75%"; }));
+    RECT client;
+    GetClientRect(form.Hwnd(), &client);
+    EXPECT_EQ(client.right, form.Scale(345));
+    EXPECT_EQ(client.bottom, form.Scale(209));
+
+    // A missing Path key reads as "0", shown as it is.
+    ui::ResetAllWindows();
+    MainModule::SoldatPath = L"0";
+    EXPECT_EQ(TextOf(Open().TSoldatPath), L"0");
+}
+
+TEST_F(SettingsWindowTest, BoxesAndSliderChangeTheDefaultsAtOnceAndCancelKeepsThem) {
+    Form3& form = Open();
+    Click(form.CFreeCam);
+    Click(form.CExtractDemo);
+    EXPECT_EQ(Config::DefFreeCam, 1);
+    EXPECT_EQ(Config::DefExtract, 1);
+    SendMessageW(form.Speed, WM_KEYDOWN, VK_HOME, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Config::DefSpeed == 1; }));
+    EXPECT_EQ(Config::PlayFreeCam, 0);   // the play values are not the defaults
+    EXPECT_EQ(Config::PlaySpeed, 100);
+
+    Click(form.BCancel);
+    EXPECT_FALSE(form.IsVisible());
+    EXPECT_EQ(Config::DefFreeCam, 1);
+    EXPECT_EQ(Ini(L"Defaults", L"FreeCam"), L"0");   // nothing saved
+
+    Form4::Get().SetEnabled(false);
+    form.Show();   // shown again as it was left
+    EXPECT_EQ(SendMessageW(form.CFreeCam, BM_GETCHECK, 0, 0), BST_CHECKED);
+    host.Answer(IDNO);
+    Click(form.BSave);
+    EXPECT_EQ(Ini(L"Defaults", L"FreeCam"), L"1");
+    EXPECT_EQ(Ini(L"Defaults", L"Speed"), L"1");
+}
+
+TEST_F(SettingsWindowTest, SaveWritesTheFiveKeysInOrderAndNoReturnsToTheOpener) {
+    Config::DefSpeed = 1;
+    Form3& form = Open();
+    SetWindowTextW(form.TSoldatPath, L"D:\\Spiele\\Soldat\\");
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"1%"; }));
+    host.Answer(IDNO);
+    Click(form.BSave);
+
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, kQuestion);
+    EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONQUESTION));
+    EXPECT_EQ(host.messages[0].Buttons(), static_cast<UINT>(MB_YESNO));
+    std::string text = ReadBytes(Config::IniFile);
+    size_t freeCam = text.find("FreeCam=0"), noText = text.find("NoText=0"), extract = text.find("Extract=0"),
+           speed = text.find("Speed=1\r\n"), path = text.find("Path=D:\\Spiele\\Soldat\\\r\n");
+    ASSERT_NE(path, std::string::npos) << text;
+    ASSERT_NE(speed, std::string::npos) << text;
+    EXPECT_LT(freeCam, noText);
+    EXPECT_LT(noText, extract);
+    EXPECT_LT(extract, speed);
+    EXPECT_EQ(text.find("C:\\Old"), std::string::npos);
+
+    EXPECT_FALSE(form.IsVisible());
+    EXPECT_TRUE(Form4::Get().IsEnabled());
+    EXPECT_FALSE(host.ended);
+    EXPECT_EQ(MainModule::SoldatPath, L"C:\\Games\\Soldat");   // takes effect at the next start
+}
+
+TEST_F(SettingsWindowTest, CancelHandsBackToWhicheverOpenerIsShown) {
+    Form4::Get().Hide();
+    MainModule::DemoFile = L"C:\\x.sdm";
+    Form1& options = Form1::Get();
+    options.Show();
+    SendMessageW(options.BSettings, BM_CLICK, 0, 0);
+    EXPECT_FALSE(options.IsEnabled());
+    Form3& form = Form3::Get();
+    EXPECT_TRUE(form.IsVisible());
+    Click(form.BCancel);
+    EXPECT_TRUE(options.IsEnabled());
+    EXPECT_FALSE(Form4::Get().IsVisible());
+    EXPECT_FALSE(host.ended);
+
+    // With neither shown, nothing would be left on screen: the end.
+    options.Hide();
+    form.Show();
+    Click(form.BCancel);
+    EXPECT_TRUE(host.ended);
+}
+
+TEST_F(SettingsWindowTest, YesRestartsTheProgramByItsFullPathWithNoArguments) {
+    // A stand-in named like the program, in a folder with a blank, and a
+    // decoy where an unquoted path would be cut.
+    MakeFolder(temp / L"My Tools");
+    std::wstring exe = temp / L"My Tools\\Tarvendel.v1.2.exe";
+    ASSERT_TRUE(CopyFileW(StandInGame().c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(StandInGame().c_str(), (temp / L"My.exe").c_str(), FALSE));
+    MainModule::ExePath = exe;
+
+    Form3& form = Open();
+    host.Answer(IDYES);
+    Click(form.BSave);
+    EXPECT_TRUE(host.ended);
+    EXPECT_EQ(host.exitCode, 0u);
+    EXPECT_FALSE(form.IsVisible());
+    auto launches = WaitForLaunches(temp / L"My Tools");
+    ASSERT_EQ(launches.size(), 1u);
+    EXPECT_EQ(launches[0].commandLine, L"\"" + exe + L"\"");
+    EXPECT_EQ(launches[0].currentFolder, temp / L"My Tools");
+    PumpFor(200);
+    EXPECT_EQ(LaunchesOf(temp / L"My Tools").size(), 1u);
+    EXPECT_TRUE(LaunchesOf(temp.Path()).empty());
+}
+
+TEST_F(SettingsWindowTest, ARestartThatCannotStartIsReportedAndTheOpenerTakesOver) {
+    MainModule::ExePath = temp / L"gone\\Tarvendel.exe";
+    Form3& form = Open();
+    host.Answer(IDYES);
+    Click(form.BSave);
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[1].text.find(L"Could not restart Tarvendel ('" + MainModule::ExePath + L"'): "), 0u);
+    EXPECT_FALSE(host.ended);
+    EXPECT_FALSE(form.IsVisible());
+    EXPECT_TRUE(Form4::Get().IsEnabled());
+}
+
+TEST_F(SettingsWindowTest, ASaveThatDidNotTakeIsReportedWithoutTheQuestion) {
+    Form3& form = Open();
+    auto expectFailure = [&](const wchar_t* what) {
+        ASSERT_EQ(host.messages.size(), 1u) << what;
+        EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR)) << what;
+        EXPECT_EQ(host.messages[0].text.find(L"Could not save the settings to '" + Config::IniFile + L"': "), 0u)
+            << what;
+        EXPECT_TRUE(form.IsVisible()) << what;
+        EXPECT_FALSE(Form4::Get().IsEnabled()) << what;
+        EXPECT_FALSE(host.ended) << what;
+        host.messages.clear();
+    };
+
+    // A path the file's code page cannot hold would come back as "?".
+    SetWindowTextW(form.TSoldatPath, L"C:\\\x0418\x0433\x0440\x044B\\Soldat");
+    Click(form.BSave);
+    expectFailure(L"code page");
+    EXPECT_NE(Ini(L"Soldat", L"Path"), L"C:\\\x0418\x0433\x0440\x044B\\Soldat");
+
+    // A file another program holds open without sharing.
+    SetWindowTextW(form.TSoldatPath, L"C:\\Soldat");
+    HANDLE locked = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    Click(form.BSave);
+    CloseHandle(locked);
+    expectFailure(L"locked");
+
+    // A folder that is not there.
+    Config::IniFile = temp / L"missing\\Tarvendel.ini";
+    Click(form.BSave);
+    expectFailure(L"missing folder");
+}
+
+TEST_F(SettingsWindowTest, AReadOnlySettingsFileIsNotClaimedAsSaved) {
+    SetFileAttributesW(Config::IniFile.c_str(), FILE_ATTRIBUTE_READONLY);
+    std::wstring probe = temp / L"probe.ini";
+    WriteBytes(probe, "");
+    SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_READONLY);
+    if (WritePrivateProfileStringW(L"a", L"b", L"c", probe.c_str()))
+        GTEST_SKIP() << "this platform lets the current user write read-only files (Wine as root)";
+    Form3& form = Open();
+    Click(form.BSave);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(form.IsVisible());
+}
+
+TEST_F(SettingsWindowTest, BrowseSetsThePathOrLeavesItWhenCancelled) {
+    Form3& form = Open();
+    {
+        FolderDialog dialog(L"");
+        Click(form.Browse);
+        EXPECT_TRUE(FolderDialog::Opened());
+        EXPECT_TRUE(FolderDialog::TitleShown());
+    }
+    EXPECT_EQ(TextOf(form.TSoldatPath), L"C:\\Games\\Soldat");
+
+    // Wine's folder tree does not open the hidden folders on the way to the
+    // temporary folder, so the chosen folder lies at the top of the drive.
+    std::wstring top = L"C:\\tarvendel-browse-" + std::to_wstring(GetCurrentProcessId());
+    MakeFolder(top);
+    MakeFolder(top + L"\\Soldat Game");
+    {
+        FolderDialog dialog(top + L"\\Soldat Game");
+        Click(form.Browse);
+        EXPECT_TRUE(FolderDialog::Opened());
+    }
+    RemoveTree(top);
+    EXPECT_EQ(TextOf(form.TSoldatPath), top + L"\\Soldat Game");
+}
+
+} // namespace

@@ -1,12 +1,97 @@
 #include "library/Form5.h"
+
+#include "library/Form4.h"
+#include "startup/MainModule.h"
 #include "ui/Host.h"
 
+#include <algorithm>
+#include <cwctype>
+
+using namespace MainModule;
+
 ui::WindowDef Form5::Definition() const {
-    return {L"Tarvendel.Form5", L"Vornak's Tarvendel", 300, 60, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0};
+    // A tool window without a control box: no close button, no taskbar button.
+    return {L"Tarvendel.Form5", L"Rename file:", 465, 40, WS_OVERLAPPED | WS_CAPTION, WS_EX_TOOLWINDOW};
 }
 
 std::vector<ui::ControlDef> Form5::Layout() {
-    return {{&Label1, L"STATIC", L"Form5: the rename window is not built yet.", {8, 20, 284, 17}, 0, SS_CENTER}};
+    constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+    return {
+        {&TFileName, L"EDIT", L"", {8, 8, 273, 25}, 0, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+        {&BRename, L"BUTTON", L"Rename", {288, 8, 81, 25}, 1, kButton},
+        {&BCancel, L"BUTTON", L"Cancel", {376, 8, 81, 25}, 2, kButton},
+    };
 }
 
-void Form5::Form_Close() { ui::EndProgram(); }
+void Form5::Form_Load() {
+    SendMessageW(TFileName, EM_SETLIMITTEXT, 0, 0);   // no length limit
+    RenameTimer.SetInterval(20);
+    RenameTimer.SetEnabled(true);
+}
+
+void Form5::RenameTimer_Timer() { ui::SetText(Hwnd(), L"Rename file: " + RenameName + L".sdm"); }
+
+std::wstring WhyNotADemoName(const std::wstring& fileName) {
+    for (wchar_t c : fileName) {
+        if (c < 32) return L"it holds a control character";
+        if (std::wstring(L"\\/:*?\"<>|").find(c) != std::wstring::npos)
+            return std::wstring(L"it holds the character ") + c + L", which Windows does not allow in a file name";
+    }
+    // Device names stay devices whatever extension follows them.
+    std::wstring base = fileName.substr(0, fileName.find(L'.'));
+    while (!base.empty() && base.back() == L' ') base.pop_back();
+    std::wstring upper(base.size(), L'\0');
+    std::transform(base.begin(), base.end(), upper.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    bool device = std::find_if(std::begin(kDevices), std::end(kDevices),
+                               [&](const wchar_t* d) { return upper == d; }) != std::end(kDevices);
+    if (upper.size() == 4 && (upper.compare(0, 3, L"COM") == 0 || upper.compare(0, 3, L"LPT") == 0) &&
+        upper[3] >= L'1' && upper[3] <= L'9')
+        device = true;
+    if (device) return L"Windows keeps the name " + base + L" for a device";
+    return {};
+}
+
+void Form5::BRename_Click() {
+    const std::wstring folder = SoldatPath + L"\\Demos\\";
+    std::wstring typed = ui::GetText(TFileName);
+    std::replace(typed.begin(), typed.end(), L' ', L'_');
+    const std::wstring newName = typed + L".sdm";
+    const std::wstring oldPath = folder + RenameName + L".sdm";
+    const std::wstring newPath = folder + newName;
+
+    // Only a plain file name may come through: never a path out of the demo
+    // folder, a stream or a device.
+    if (std::wstring why = WhyNotADemoName(newName); !why.empty()) {
+        ui::ErrorBox(L"'" + newName + L"' cannot be a demo's name: " + why + L".\r\nThe demo keeps its name.");
+    } else if (FileExists(oldPath) != True) {
+        ui::ErrorBox(L"Error while renaming file: '" + folder + RenameName + L"' does not exist.");
+    } else if (GetFileAttributesW(newPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // Anything at the name takes it, hidden files and folders too.
+        ui::ErrorBox(L"Error while renaming file: '" + newPath + L"' already exists.");
+    } else if (!MoveFileW(oldPath.c_str(), newPath.c_str())) {
+        ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " +
+                     ui::SystemReason(GetLastError()));
+    }
+    HandBack();
+}
+
+void Form5::BCancel_Click() {
+    RenameName.clear();
+    HandBack();
+}
+
+void Form5::HandBack() {
+    Form4::Get().SetEnabled(true);
+    Hide();
+}
+
+void Form5::Command(HWND control, WORD notification) {
+    if (notification != BN_CLICKED) return;
+    if (control == BRename) BRename_Click();
+    else if (control == BCancel) BCancel_Click();
+}
+
+void Form5::TimerTick(UINT_PTR id) {
+    if (id == RenameTimer.Id()) RenameTimer_Timer();
+}

@@ -1,14 +1,31 @@
-// The rename window (a stand-in until it is built).
+// The rename window: gives the library's selected demo a typed name.
 #pragma once
 
 #include "ui/Window.h"
 
+#include <string>
+
 class Form5 : public ui::Window, public ui::SingleInstance<Form5> {
 public:
-    HWND Label1 = nullptr;
+    HWND TFileName = nullptr, BRename = nullptr, BCancel = nullptr;
+    ui::Timer RenameTimer{*this};
+
+    void BRename_Click();
+    void BCancel_Click();
+    void RenameTimer_Timer();
 
 protected:
     ui::WindowDef Definition() const override;
     std::vector<ui::ControlDef> Layout() override;
-    void Form_Close() override;
+    void Form_Load() override;
+    void Command(HWND control, WORD notification) override;
+    void TimerTick(UINT_PTR id) override;
+
+private:
+    void HandBack();
 };
+
+// Why a typed name cannot name a demo in the demo folder (a separator, a
+// drive or stream colon, a wildcard or other character Windows refuses, a
+// control character, or a device name); empty when it can.
+std::wstring WhyNotADemoName(const std::wstring& fileName);

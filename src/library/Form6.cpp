@@ -1,12 +1,201 @@
 #include "library/Form6.h"
+
+#include "library/Form4.h"
+#include "library/ListDemos.h"
+#include "startup/MainModule.h"
 #include "ui/Host.h"
 
+using namespace MainModule;
+
 ui::WindowDef Form6::Definition() const {
-    return {L"Tarvendel.Form6", L"Vornak's Tarvendel", 300, 60, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0};
+    // No control box: the window is left through its buttons only.
+    return {L"Tarvendel.Form6", L"Vornak's Tarvendel - Autorename files", 410, 281, WS_OVERLAPPED | WS_CAPTION, 0};
 }
 
 std::vector<ui::ControlDef> Form6::Layout() {
-    return {{&Label1, L"STATIC", L"Form6: the autorename window is not built yet.", {8, 20, 284, 17}, 0, SS_CENTER}};
+    constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
+    // The marks are the list box's own multiple selection (a click or Space
+    // toggles one entry), drawn as check boxes.
+    return {
+        {&Label1, L"STATIC",
+         L"The autorename function allows you to change the name of every demo to its creation date.",
+         {8, 248, 225, 33}, 0, SS_CENTER | SS_NOPREFIX, 0, ui::kSmallText},
+        {&BRename, L"BUTTON", L"Rename the selected files", {240, 248, 137, 25}, 1, kButton},
+        {&DemoList, L"LISTBOX", L"", {8, 8, 393, 229}, 2,
+         WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_MULTIPLESEL |
+             LBS_OWNERDRAWFIXED,
+         WS_EX_CLIENTEDGE},
+        {&BCancel, L"BUTTON", L"X", {384, 248, 17, 25}, 3, kButton},
+    };
 }
 
-void Form6::Form_Close() { ui::EndProgram(); }
+void Form6::Form_Load() {
+    DpiChanged();
+    FillAutorenameList();
+}
+
+void Form6::DpiChanged() { SendMessageW(DemoList, LB_SETITEMHEIGHT, 0, Scale(16)); }
+
+void Form6::ListDemos(const std::wstring& folder, const std::wstring& extension) {
+    ::ListDemos(DemoList, folder, extension);
+}
+
+int Form6::EntryCount() const { return static_cast<int>(SendMessageW(DemoList, LB_GETCOUNT, 0, 0)); }
+
+std::wstring Form6::EntryText(int index) const {
+    LRESULT length = SendMessageW(DemoList, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    LRESULT copied =
+        SendMessageW(DemoList, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+bool Form6::IsMarked(int index) const {
+    return SendMessageW(DemoList, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
+}
+
+void Form6::SetMarked(int index, bool marked) {
+    SendMessageW(DemoList, LB_SETSEL, marked ? TRUE : FALSE, index);
+}
+
+void Form6::FillAutorenameList() {
+    LRESULT current = SendMessageW(DemoList, LB_GETCARETINDEX, 0, 0);
+    if (EntryCount() == 0) current = -1;
+    SendMessageW(DemoList, LB_RESETCONTENT, 0, 0);
+    ListDemos(SoldatPath + L"\\Demos\\", L"sdm");
+    RedrawOff quiet(DemoList);
+    // Every demo is marked but the intros: entries whose first word is
+    // exactly "intro". An empty entry (a file named ".sdm") is marked.
+    const int count = EntryCount();
+    for (int i = 0; i < count; ++i) {
+        std::wstring entry = EntryText(i);
+        if (entry.substr(0, entry.find(L' ')) != L"intro") SetMarked(i, true);
+    }
+    if (current >= 0 && current < count) SendMessageW(DemoList, LB_SETCARETINDEX, static_cast<WPARAM>(current), FALSE);
+}
+
+std::wstring TimeName(const SYSTEMTIME& time) {
+    return std::to_wstring(time.wYear) + L"-" + std::to_wstring(time.wMonth) + L"-" + std::to_wstring(time.wDay) +
+           L"_" + std::to_wstring(time.wHour) + L"-" + std::to_wstring(time.wMinute) + L"-" +
+           std::to_wstring(time.wSecond);
+}
+
+namespace {
+
+// The file's creation time in UTC, or the reason it cannot be had.
+bool CreationTime(const std::wstring& path, SYSTEMTIME& time, std::wstring& reason) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        reason = ui::SystemReason(GetLastError());
+        return false;
+    }
+    if (!FileTimeToSystemTime(&data.ftCreationTime, &time)) {
+        reason = ui::SystemReason(GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool Taken(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+} // namespace
+
+void Form6::BRename_Click() {
+    const std::wstring folder = SoldatPath + L"\\Demos\\";
+    int renamed = 0;
+    const int count = EntryCount();
+    for (int i = 0; i < count; ++i) {
+        if (!IsMarked(i)) continue;
+        const std::wstring old = EntryText(i);
+        const std::wstring oldPath = folder + old + L".sdm";
+
+        // Never a name from a zero or stale time: a demo whose time cannot
+        // be read keeps its name.
+        SYSTEMTIME created{};
+        std::wstring reason;
+        if (!CreationTime(oldPath, created, reason)) {
+            ui::ErrorBox(L"Could not read the creation time of '" + oldPath + L"': " + reason +
+                         L"\r\nThe demo keeps its name.");
+            continue;
+        }
+
+        std::wstring target = TimeName(created);
+        bool skip = false;
+        // Anything at the name takes it, hidden files and folders too.
+        while (Taken(folder + target + L".sdm")) {
+            if (ui::AskYesNo(L"Error while renaming file '" + oldPath + L"' to '" + folder + target + L".sdm':\r\n" +
+                             L"Target file already exists. Do you want to skip this file?")) {
+                skip = true;
+                break;
+            }
+            target += L'_';
+            ui::ReportBox(L"New target file: '" + folder + target + L".sdm'");
+        }
+        if (skip) continue;
+
+        const std::wstring newPath = folder + target + L".sdm";
+        if (!MoveFileW(oldPath.c_str(), newPath.c_str())) {
+            ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " +
+                         ui::SystemReason(GetLastError()));
+            continue;
+        }
+        ++renamed;
+    }
+    ui::ReportBox(L"Successfully renamed " + std::to_wstring(renamed) + L" files!");
+    BCancel_Click();
+}
+
+void Form6::BCancel_Click() {
+    Form4::Get().SetEnabled(true);
+    Hide();
+}
+
+void Form6::Command(HWND control, WORD notification) {
+    if (notification != BN_CLICKED || control == DemoList) return;
+    if (control == BRename) BRename_Click();
+    else if (control == BCancel) BCancel_Click();
+}
+
+void Form6::DrawEntry(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT row = item.rcItem;
+    FillRect(dc, &row, GetSysColorBrush(COLOR_WINDOW));
+    if (item.itemID == static_cast<UINT>(-1)) {
+        if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &row);
+        return;
+    }
+    const int box = Scale(13);
+    RECT check{row.left + Scale(2), row.top + (row.bottom - row.top - box) / 2, 0, 0};
+    check.right = check.left + box;
+    check.bottom = check.top + box;
+    DrawFrameControl(dc, &check, DFC_BUTTON,
+                     DFCS_BUTTONCHECK | DFCS_FLAT | ((item.itemState & ODS_SELECTED) ? DFCS_CHECKED : 0));
+
+    std::wstring text = EntryText(static_cast<int>(item.itemID));
+    RECT label = row;
+    label.left = check.right + Scale(4);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &label,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &row);
+}
+
+bool Form6::HandleMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->hwndItem == DemoList) {
+            DrawEntry(*item);
+            result = TRUE;
+            return true;
+        }
+    } else if (msg == WM_MEASUREITEM) {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        item->itemHeight = static_cast<UINT>(Scale(16));
+        result = TRUE;
+        return true;
+    }
+    return false;
+}

@@ -1,14 +1,37 @@
-// The autorename window (a stand-in until it is built).
+// The autorename window: renames the marked demos to their creation date and
+// time (UTC), asking about each name that is taken, and reports the count.
 #pragma once
 
 #include "ui/Window.h"
 
+#include <string>
+
 class Form6 : public ui::Window, public ui::SingleInstance<Form6> {
 public:
-    HWND Label1 = nullptr;
+    HWND DemoList = nullptr, BRename = nullptr, BCancel = nullptr, Label1 = nullptr;
+
+    void ListDemos(const std::wstring& folder, const std::wstring& extension);
+    void FillAutorenameList();
+    void BRename_Click();
+    void BCancel_Click();
+
+    int EntryCount() const;
+    std::wstring EntryText(int index) const;
+    bool IsMarked(int index) const;
+    void SetMarked(int index, bool marked);
 
 protected:
     ui::WindowDef Definition() const override;
     std::vector<ui::ControlDef> Layout() override;
-    void Form_Close() override;
+    void Form_Load() override;
+    void Command(HWND control, WORD notification) override;
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void DpiChanged() override;
+
+private:
+    void DrawEntry(const DRAWITEMSTRUCT& item);
 };
+
+// The name of a demo made from its creation time: 2009-4-14_21-32-5 for
+// 14 April 2009, 21:32:05 (no leading zeros, milliseconds dropped).
+std::wstring TimeName(const SYSTEMTIME& time);

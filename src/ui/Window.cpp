@@ -30,9 +30,9 @@ int SystemDpi() {
 // The classic 8-point dialog font ("MS Shell Dlg 2", Tahoma) at the window's
 // DPI: the layouts are drawn for its metrics, and with the larger message
 // font of newer systems some captions would not fit their buttons.
-HFONT CreateDialogFont(int dpi) {
+HFONT CreateDialogFont(int dpi, int pixelsAt96 = 11) {
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(8, dpi, 72);
+    font.lfHeight = -MulDiv(pixelsAt96, dpi, 96);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
@@ -98,6 +98,7 @@ Window::~Window() {
         DestroyWindow(hwnd_);
     }
     if (font_) DeleteObject(font_);
+    if (smallFont_) DeleteObject(smallFont_);
 }
 
 void Window::Show() {
@@ -188,14 +189,18 @@ void Window::Create() {
 
 void Window::ApplyLayout() {
     HFONT font = CreateDialogFont(dpi_);
+    HFONT smallFont = CreateDialogFont(dpi_, 10);
     for (const ControlDef& control : controls_) {
         const Rect96& r = control.rect;
         SetWindowPos(*control.handle, nullptr, Scale(r.left), Scale(r.top), Scale(r.width), Scale(r.height),
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(*control.handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        HFONT chosen = (control.flags & kSmallText) ? smallFont : font;
+        SendMessageW(*control.handle, WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
     }
     if (font_) DeleteObject(font_);
+    if (smallFont_) DeleteObject(smallFont_);
     font_ = font;
+    smallFont_ = smallFont;
 }
 
 void Window::FocusFirstControl() {

@@ -18,6 +18,7 @@ struct Rect96 {
 
 enum ControlFlags : unsigned {
     kGreyText = 1u,   // a label drawn in the system's grey-text colour
+    kSmallText = 2u,  // a long label in a slightly smaller font, so that it fits its lines
 };
 
 struct ControlDef {
@@ -107,6 +108,7 @@ private:
 
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
+    HFONT smallFont_ = nullptr;
     int dpi_ = 96;
     std::vector<ControlDef> controls_;
     std::vector<Timer*> timers_;

@@ -305,9 +305,16 @@ std::vector<std::wstring> CaptionsThatDoNotFit(HWND window) {
         HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
         SIZE extent{};
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        // A label of several lines wraps its words: its lines must fit its height.
+        bool wraps = _wcsicmp(className.c_str(), L"Static") == 0 && rect.bottom >= 2 * extent.cy &&
+                     (style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP;
+        RECT wrapped{0, 0, rect.right - room, 0};
+        if (wraps)
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &wrapped,
+                      DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
         SelectObject(dc, old);
         ReleaseDC(child, dc);
-        if (extent.cx + room > rect.right) tooWide.push_back(text);
+        if (wraps ? wrapped.bottom > rect.bottom : extent.cx + room > rect.right) tooWide.push_back(text);
     }
     return tooWide;
 }

@@ -11,14 +11,11 @@ using MainModule::PlayDemo;
 
 namespace {
 
-class LauncherTest : public AppTest {
+class LauncherTest : public GameTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
+        GameTest::SetUp();
         MakeFolder(temp / L"Downloads");
-        game = std::make_unique<GameFolder>(temp / L"Soldat");
-        MainModule::SoldatPath = game->path;
-        Config::PlaySpeed = 100;
     }
     std::wstring Download(const std::wstring& name, const std::string& bytes) {
         std::wstring path = temp / (L"Downloads\\" + name);
@@ -30,7 +27,6 @@ protected:
     }
     std::vector<Launch> Launched(size_t count = 1) { return WaitForLaunches(game->path, count); }
 
-    std::unique_ptr<GameFolder> game;
 };
 
 TEST_F(LauncherTest, FileExistsSeesOnlyVisibleFilesAtExactlyThatPath) {

@@ -22,15 +22,8 @@ Names Sorted(Names names) {
     return names;
 }
 
-class LibraryTest : public AppTest {
+class LibraryTest : public GameTest {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        game = std::make_unique<GameFolder>(temp / L"Soldat");
-        MainModule::SoldatPath = game->path;
-        MainModule::TitleText = L"Tarvendel v1.2 - by Vornak - tarvendel.org";
-        Config::PlaySpeed = 100;
-    }
     void AddDemos(std::initializer_list<const wchar_t*> names) {
         for (const wchar_t* name : names) WriteBytes(game->Demo(std::wstring(name) + L".sdm"), "demo");
     }
@@ -39,12 +32,7 @@ protected:
         form.Show();
         return form;
     }
-    static Names Entries(const Form4& form) {
-        Names names;
-        int count = static_cast<int>(SendMessageW(form.DemoList, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) names.push_back(form.EntryText(i));
-        return names;
-    }
+    static Names Entries(const Form4& form) { return ListEntries(form.DemoList); }
     static void Select(Form4& form, const std::wstring& entry) {
         Names names = Entries(form);
         auto at = std::find(names.begin(), names.end(), entry);
@@ -55,7 +43,6 @@ protected:
         ASSERT_TRUE(IsWindowEnabled(button) && IsWindowEnabled(GetParent(button)));
         SendMessageW(button, BM_CLICK, 0, 0);
     }
-    std::unique_ptr<GameFolder> game;
 };
 
 TEST(DemoListing, PatternsAndLongNameMatching) {

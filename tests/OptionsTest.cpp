@@ -12,16 +12,12 @@ using namespace test;
 
 namespace {
 
-class OptionsTest : public AppTest {
+class OptionsTest : public GameTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        game = std::make_unique<GameFolder>(temp / L"Soldat");
-        MainModule::SoldatPath = game->path;
-        MainModule::TitleText = L"Tarvendel v1.2 - by Vornak - tarvendel.org";
+        GameTest::SetUp();
         MainModule::DemoFile = game->Demo(L"final round.sdm");
         WriteBytes(MainModule::DemoFile, "round");
-        Config::PlaySpeed = 100;
     }
     Form1& Open() {
         Form1& form = Form1::Get();
@@ -38,7 +34,6 @@ protected:
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
         return rect;
     }
-    std::unique_ptr<GameFolder> game;
 };
 
 TEST_F(OptionsTest, OpensWithItsControlsInPlaceAndThePlayValuesShown) {

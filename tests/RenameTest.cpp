@@ -14,14 +14,8 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
-class RenameTest : public AppTest {
+class RenameTest : public GameTest {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        game = std::make_unique<GameFolder>(temp / L"Soldat");
-        MainModule::SoldatPath = game->path;
-        MainModule::TitleText = L"Tarvendel v1.2 - by Vornak - tarvendel.org";
-    }
     void AddDemo(const std::wstring& name, const SYSTEMTIME* created = nullptr) {
         WriteBytes(game->Demo(name + L".sdm"), "demo");
         if (created) SetFileTimes(game->Demo(name + L".sdm"), *created);
@@ -31,12 +25,7 @@ protected:
         library.Show();
         return library;
     }
-    static Names Entries(const Form4& form) {
-        Names names;
-        int count = static_cast<int>(SendMessageW(form.DemoList, LB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) names.push_back(form.EntryText(i));
-        return names;
-    }
+    static Names Entries(const Form4& form) { return ListEntries(form.DemoList); }
     // Opens the rename window for an entry of the library.
     Form5& RenameWindowFor(const std::wstring& entry) {
         Form4& library = Library();
@@ -73,7 +62,6 @@ protected:
         time.wMilliseconds = ms;
         return time;
     }
-    std::unique_ptr<GameFolder> game;
 };
 
 // ---- Rename --------------------------------------------------------------

@@ -10,13 +10,10 @@ using namespace test;
 
 namespace {
 
-class SplashTest : public AppTest {
+class SplashTest : public GameTest {
 protected:
     void SetUp() override {
-        AppTest::SetUp();
-        game = std::make_unique<GameFolder>(temp / L"Soldat");
-        MainModule::SoldatPath = game->path;
-        Config::PlaySpeed = 100;
+        GameTest::SetUp();
         MakeFolder(temp / L"My Demos");
         demo = temp / L"My Demos\\final round.sdm";
         WriteBytes(demo, "round");
@@ -48,7 +45,6 @@ protected:
         return alphas;
     }
 
-    std::unique_ptr<GameFolder> game;
     std::wstring demo;
 };
 

@@ -55,14 +55,7 @@ void Form4::RefreshDemoList() {
 
 int Form4::Selected() const { return static_cast<int>(SendMessageW(DemoList, LB_GETCURSEL, 0, 0)); }
 
-std::wstring Form4::EntryText(int index) const {
-    LRESULT length = SendMessageW(DemoList, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT copied = SendMessageW(DemoList, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
-    return text;
-}
+std::wstring Form4::EntryText(int index) const { return ui::ListText(DemoList, index); }
 
 std::wstring Form4::DemoPath(const std::wstring& entry) const { return SoldatPath + L"\\Demos\\" + entry + L".sdm"; }
 

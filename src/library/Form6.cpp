@@ -42,15 +42,7 @@ void Form6::ListDemos(const std::wstring& folder, const std::wstring& extension)
 
 int Form6::EntryCount() const { return static_cast<int>(SendMessageW(DemoList, LB_GETCOUNT, 0, 0)); }
 
-std::wstring Form6::EntryText(int index) const {
-    LRESULT length = SendMessageW(DemoList, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT copied =
-        SendMessageW(DemoList, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
-    return text;
-}
+std::wstring Form6::EntryText(int index) const { return ui::ListText(DemoList, index); }
 
 bool Form6::IsMarked(int index) const {
     return SendMessageW(DemoList, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;

@@ -306,6 +306,27 @@ void SetText(HWND control, const std::wstring& text) {
     if (GetText(control) != text) SetWindowTextW(control, text.c_str());
 }
 
+std::wstring ListText(HWND listBox, int index) {
+    LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    LRESULT copied =
+        SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+int RunMessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+        if (root && IsDialogMessageW(root, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
 std::int16_t GetCheck(HWND checkBox) {
     return SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }

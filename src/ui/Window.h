@@ -145,9 +145,15 @@ private:
 // Small control helpers.
 std::wstring GetText(HWND control);
 void SetText(HWND control, const std::wstring& text);
+// The text of a list box entry; empty for a position the list does not have.
+std::wstring ListText(HWND listBox, int index);
 // A check box's state, 0 (clear) or 1 (ticked); any other value shows ticked.
 std::int16_t GetCheck(HWND checkBox);
 void SetCheck(HWND checkBox, std::int16_t value);
+
+// The program's message loop, until WM_QUIT: Tab and the arrow keys move
+// between controls as in a dialog.
+int RunMessageLoop();
 
 // The DPI of a window, falling back to the system's where the per-window
 // query is missing (before Windows 10).

@@ -272,6 +272,13 @@ std::wstring ClassOf(HWND hwnd) {
 
 std::wstring TextOf(HWND hwnd) { return ui::GetText(hwnd); }
 
+std::vector<std::wstring> ListEntries(HWND listBox) {
+    std::vector<std::wstring> entries;
+    int count = static_cast<int>(SendMessageW(listBox, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) entries.push_back(ui::ListText(listBox, i));
+    return entries;
+}
+
 namespace {
 BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
     reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
@@ -335,6 +342,14 @@ void AppTest::SetUp() {
     MainModule::ResetState();
     Config::ResetState();
     ui::SetHost(&host);
+}
+
+void GameTest::SetUp() {
+    AppTest::SetUp();
+    game = std::make_unique<GameFolder>(temp / L"Soldat");
+    MainModule::SoldatPath = game->path;
+    MainModule::TitleText = L"Tarvendel v1.2 - by Vornak - tarvendel.org";
+    Config::PlaySpeed = 100;
 }
 
 void AppTest::ResetHost() {

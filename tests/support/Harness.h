@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,8 @@ private:
 
 std::wstring ClassOf(HWND hwnd);
 std::wstring TextOf(HWND hwnd);
+// The entries of a list box, in its order.
+std::vector<std::wstring> ListEntries(HWND listBox);
 // The captions of a window's labels, buttons and check boxes that are wider
 // than their controls leave room for (empty when everything fits).
 std::vector<std::wstring> CaptionsThatDoNotFit(HWND window);
@@ -139,6 +142,15 @@ protected:
 
     ScriptedHost host;
     TempDir temp;
+};
+
+// With a game folder (Demos and the stand-in game) as SoldatPath, the title
+// line set and the play speed at 100.
+class GameTest : public AppTest {
+protected:
+    void SetUp() override;
+
+    std::unique_ptr<GameFolder> game;
 };
 
 } // namespace test

@@ -6,6 +6,7 @@
 #include "startup/Config.h"
 #include "startup/Form2.h"
 #include "startup/MainModule.h"
+#include "ui/Window.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -40,12 +41,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         if (form == L"rename") library.BRename_Click();
         if (form == L"autorename") library.BAutorename_Click();
     }
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
-        if (root && IsDialogMessageW(root, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return 0;
+    return ui::RunMessageLoop();
 }

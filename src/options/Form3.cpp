@@ -102,6 +102,10 @@ std::wstring Form3::SaveSettings() {
         {L"Defaults", L"Speed", std::to_wstring(DefSpeed)},
         {L"Soldat", L"Path", ui::GetText(TSoldatPath)},
     };
+    // A read-only file is left alone, as Windows itself would leave it.
+    DWORD attributes = GetFileAttributesW(IniFile.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return L"the file is read-only: " + ui::SystemReason(ERROR_ACCESS_DENIED);
     for (const Key& k : keys) {
         if (!WriteIni(IniFile, k.section, k.key, k.value)) return ui::SystemReason(GetLastError());
     }

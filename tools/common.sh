@@ -21,6 +21,9 @@ PACKAGES=(
   "xauth:xauth"
   "/usr/src/googletest/googletest/CMakeLists.txt:googletest"
   "import:imagemagick"
+  "makensis:nsis"
+  "zip:zip"
+  "unzip:unzip"
 )
 
 install_missing() {

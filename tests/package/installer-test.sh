@@ -1,0 +1,267 @@
+#!/usr/bin/env bash
+# The release files, end to end. tools/package assembles them from this
+# build's executables; the zips are checked; then, under Wine in a prefix of
+# its own, the setup is installed silently with Soldat's folder on its command
+# line, the registered verbs are started the way Explorer starts them, the
+# setup is run again over a changed settings file, and the silent uninstaller
+# removes what was installed and leaves the demos alone.
+#
+#   installer-test.sh X86_64_BUILD_DIR
+# The i686 build is expected beside the x86_64 one (as tools/test lays them
+# out); without it the test is skipped (exit 77).
+set -euo pipefail
+
+build_dir=$(cd "$1" && pwd)
+bin=$build_dir/bin
+export TARVENDEL_BUILD=${build_dir%/*}
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common.sh"
+
+if [[ ! -f $BUILD_ROOT/i686/bin/Tarvendel.exe ]]; then
+  echo "skipped: no i686 build in $BUILD_ROOT/i686 (tools/test and tools/package build it)"
+  exit 77
+fi
+
+checks=0 failures=0
+pass() { checks=$((checks + 1)); printf 'ok      %s\n' "$1"; }
+fail() { checks=$((checks + 1)); failures=$((failures + 1)); printf 'FAILED  %s\n' "$1"; }
+# check WHAT COMMAND...: one check, passed when the command succeeds.
+check() { local what=$1; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
+# same WHAT ACTUAL EXPECTED
+same() {
+  if [[ $2 == "$3" ]]; then pass "$1"
+  else fail "$1"; printf '        got:      %q\n        expected: %q\n' "$2" "$3"; fi
+}
+# section TITLE: a heading in the report, with the seconds since the start.
+section() { printf -- '-- %s (%d s)\n' "$1" "$SECONDS"; }
+# Stops at the first failure of a step that later steps need.
+need() { [[ $failures -eq 0 ]] || { echo "stopping: a step the rest depends on failed"; exit 1; }; }
+
+work=$(mktemp -d /tmp/tarvendel-package-test.XXXXXX)
+cleanup() { wine_stop; rm -rf "$work"; }
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+# ---- The release files ------------------------------------------------------
+section "the release files"
+full=$(sed -nE 's/^project\(Tarvendel VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' "$ROOT/CMakeLists.txt")
+version=${full%.*}
+dist=$work/dist
+"$ROOT/tools/package" --no-build --out "$dist" 2>"$work/package.log" || { cat "$work/package.log"; exit 1; }
+same "tools/package writes the three release files" "$(ls "$dist" | tr '\n' ' ')" \
+  "Tarvendel-$version-setup.exe Tarvendel-$version-win32.zip Tarvendel-$version-win64.zip "
+need
+
+ini_text=$'[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n'
+system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|ole32|oleaut32|msvcrt|advapi32|comdlg32)\.dll$'
+imports_only_system_dlls() {
+  local dlls
+  dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -nE 's/^\s*DLL Name: (.*)$/\1/p')
+  [[ -n $dlls ]] && ! grep -viqE "$system_dlls" <<<"$dlls"
+}
+readme_ok() {
+  [[ $(wc -l <"$1") -gt 20 ]] && ! grep -qv $'\r$' "$1" && ! LC_ALL=C grep -qP '[^\x09\x0a\x0d\x20-\x7e]' "$1"
+}
+declare -A arch=([win64]=x86_64 [win32]=i686) format=([win64]=pei-x86-64 [win32]=pei-i386)
+for kind in win64 win32; do
+  zipfile=$dist/Tarvendel-$version-$kind.zip
+  same "$kind zip holds exactly Tarvendel.exe, Tarvendel.ini, Readme.txt" \
+    "$(unzip -Z1 "$zipfile" | sort | tr '\n' ' ')" "Readme.txt Tarvendel.exe Tarvendel.ini "
+  unzip -q "$zipfile" -d "$work/$kind"
+  check "$kind zip: Tarvendel.exe is the ${arch[$kind]} build" \
+    cmp -s "$work/$kind/Tarvendel.exe" "$BUILD_ROOT/${arch[$kind]}/bin/Tarvendel.exe"
+  check "$kind zip: Tarvendel.exe is a ${format[$kind]} executable" \
+    grep -q "file format ${format[$kind]}" <(x86_64-w64-mingw32-objdump -f "$work/$kind/Tarvendel.exe")
+  check "$kind zip: Tarvendel.exe imports system DLLs only" imports_only_system_dlls "$work/$kind/Tarvendel.exe"
+  same "$kind zip: the initial Tarvendel.ini" "$(cat "$work/$kind/Tarvendel.ini"; echo .)" "$ini_text."
+  check "$kind zip: Readme.txt is plain ASCII text with CRLF line ends" readme_ok "$work/$kind/Readme.txt"
+done
+setup=$dist/Tarvendel-$version-setup.exe
+check "the setup is a 64-bit Windows program" \
+  grep -q "file format pei-x86-64" <(x86_64-w64-mingw32-objdump -f "$setup")
+check "the setup imports system DLLs only" imports_only_system_dlls "$setup"
+need
+
+# ---- Wine, in a prefix of this test's own --------------------------------------
+section "Wine in a prefix of its own"
+# The display of the run (tools/test's Xvfb) if there is one, else a private one.
+[[ -n ${DISPLAY:-} ]] && export TARVENDEL_USE_DISPLAY=1
+wine_start >/dev/null 2>&1
+# No Linux menu entries or MIME types from the shortcut and the association.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+wine_background "$bin/keeper.exe"
+
+drive_c=$WINEPREFIX/drive_c
+game_win='C:\Games\Soldat Test'
+game=$drive_c/Games/Soldat\ Test
+mkdir -p "$game/Demos"
+cp "$bin/stand-in/Soldat.exe" "$game/Soldat.exe"
+printf 'SDM a demo of the player\x27s own\n' >"$game/Demos/old match.sdm"
+demo_folder_win='C:\Downloads\match demos'
+demo_win="$demo_folder_win\\final round.sdm"
+demo=$drive_c/Downloads/match\ demos/final\ round.sdm
+mkdir -p "${demo%/*}"
+{ printf 'SDM the downloaded final\n'; head -c 3000 /dev/urandom; } >"$demo"
+cp -a "$demo" "$work/demo.orig"
+cp -a "$game/Demos/old match.sdm" "$work/old.orig"
+setup_win=$(winepath -w "$setup" 2>/dev/null)
+pkgrun=$bin/pkgrun.exe
+
+# start FOLDER COMMAND MODE ARGS...: runs COMMAND (an exact command line) with
+# pkgrun; its report goes to $work/start.txt, its exit code is the result.
+start() {
+  local folder=$1 command=$2; shift 2
+  TARVENDEL_FOLDER=$folder TARVENDEL_COMMAND=$command wine "$pkgrun" "$@" >"$work/start.txt" 2>&1
+}
+report() { tr -d '\r' <"$work/start.txt" | sed 's/^/        /'; }
+# reg_value KEY [NAME]: the data of a value (the default one without NAME).
+reg_value() {
+  local out
+  if [[ -n ${2:-} ]]; then out=$(wine reg query "$1" /v "$2" 2>/dev/null) || return 1
+  else out=$(wine reg query "$1" /ve 2>/dev/null) || return 1
+  fi
+  tr -d '\r' <<<"$out" | sed -nE 's/^    .*    REG_[A-Z_]+    (.*)$/\1/p' | head -n1
+}
+key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+# wait_for SECONDS COMMAND...: until the command succeeds.
+wait_for() {
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do ((SECONDS < deadline)) || return 1; sleep 0.2; done
+}
+launches() { [[ -f $game/stand-in-record.txt ]] && iconv -f UTF-16LE -t UTF-8 "$game/stand-in-record.txt" | awk 'NR % 3 == 1'; }
+launched() { [[ $(launches | wc -l) -ge $1 ]]; }
+
+classes='HKCU\Software\Classes'
+progid="$classes\\Tarvendel.Demo"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvendel'
+# Another program had .sdm before: the uninstaller gives it back.
+wine reg add "$classes\\.sdm" /ve /d Other.Demo /f >/dev/null 2>&1
+
+# ---- Silent install ---------------------------------------------------------
+section "silent install"
+start 'C:\' "\"$setup_win\" /S /GAMEDIR=\"$game_win\"" wait 60 \
+  && pass "silent install with /GAMEDIR=\"$game_win\"" || { fail "silent install"; report; }
+need
+
+inst_win=$(reg_value "$uninstall_key" InstallLocation || true)
+check "installed into the user's programs folder ($inst_win)" \
+  grep -qE '^C:\\users\\[^\\]+\\AppData\\Local\\Programs\\Tarvendel$' <<<"$inst_win"
+inst=$(winepath -u "$inst_win" 2>/dev/null)
+inst=${inst%/}
+exe_win="$inst_win\\Tarvendel.exe"
+same "the installed files" "$(ls "$inst" | tr '\n' ' ')" "Readme.txt Tarvendel.exe Tarvendel.ini Uninstall.exe "
+need
+check "the installed Tarvendel.exe is the 64-bit build" cmp -s "$inst/Tarvendel.exe" "$work/win64/Tarvendel.exe"
+check "the installed Readme.txt is the zips' one" cmp -s "$inst/Readme.txt" "$work/win64/Readme.txt"
+same "Tarvendel.ini holds the given game folder" "$(cat "$inst/Tarvendel.ini"; echo .)" \
+  "${ini_text/C:\\Soldat/$game_win}."
+
+same ".sdm belongs to Tarvendel.Demo" "$(reg_value "$classes\\.sdm")" "Tarvendel.Demo"
+check ".sdm lists Tarvendel.Demo among its programs (OpenWithProgids)" \
+  grep -qE '^    Tarvendel\.Demo    REG_SZ' <(wine reg query "$classes\\.sdm\\OpenWithProgids" /v Tarvendel.Demo 2>/dev/null)
+same "the file type's name" "$(reg_value "$progid")" "Soldat demo"
+same "the file type's icon" "$(reg_value "$progid\\DefaultIcon")" "$exe_win,0"
+same "the default verb is open" "$(reg_value "$progid\\shell")" "open"
+same "the open verb reads Play" "$(reg_value "$progid\\shell\\open")" "Play"
+same "the options verb reads Play with options..." "$(reg_value "$progid\\shell\\options")" "Play with options..."
+play_command=$(reg_value "$progid\\shell\\open\\command" || true)
+options_command=$(reg_value "$progid\\shell\\options\\command" || true)
+same "Play's command" "$play_command" "\"$exe_win\" \"%1\""
+same "Play with options...'s command" "$options_command" "\"$exe_win\" -c \"%1\""
+same "the uninstall entry's name" "$(reg_value "$uninstall_key" DisplayName)" "Tarvendel"
+same "the uninstall entry's version" "$(reg_value "$uninstall_key" DisplayVersion)" "$version"
+same "the uninstall entry's publisher" "$(reg_value "$uninstall_key" Publisher)" "Vornak"
+same "the uninstall command" "$(reg_value "$uninstall_key" UninstallString)" "\"$inst_win\\Uninstall.exe\""
+quiet_uninstall=$(reg_value "$uninstall_key" QuietUninstallString || true)
+same "the silent uninstall command" "$quiet_uninstall" "\"$inst_win\\Uninstall.exe\" /S"
+same "the earlier owner of .sdm is remembered" "$(reg_value "$uninstall_key" PreviousSdmClass)" "Other.Demo"
+shortcut=$(find "$drive_c/users" -path '*/Start Menu/Programs/Tarvendel.lnk' 2>/dev/null | head -n1)
+check "a Start menu entry Tarvendel.lnk" test -n "$shortcut"
+check "the Start menu entry starts the installed Tarvendel.exe (the demo library)" \
+  grep -qaF "$exe_win" <(cat "$shortcut" 2>/dev/null; iconv -f UTF-16LE -t UTF-8//IGNORE "$shortcut" 2>/dev/null)
+need
+
+# ---- The verbs, started as Explorer starts them ------------------------------
+section "the verbs, started as Explorer starts them"
+# Explorer puts the demo's path in place of %1 and starts the command line as
+# it stands, in the demo's folder. (ShellExecuteEx cannot do it here: Wine 8's
+# HKEY_CLASSES_ROOT does not show the user's HKCU\Software\Classes.)
+command=${play_command//%1/$demo_win}
+if start "$demo_folder_win" "$command" wait 30; then pass "Play on \"$demo_win\" ends well"
+else fail "Play on \"$demo_win\""; report; fi
+check "the stand-in game was started" wait_for 10 launched 1
+same "the game got the demo" "$(launches | head -n1)" "\"$game_win\\Soldat.exe\" -demo final round 0 100 0 0"
+check "the demo was copied into the game's Demos folder" cmp -s "$demo" "$game/Demos/final round.sdm"
+
+command=${options_command//%1/$demo_win}
+if start "$demo_folder_win" "$command" window Tarvendel.Form1 20; then
+  pass "Play with options... opens the play options window ($(tr -d '\r' <"$work/start.txt" | sed -n 's/^window Tarvendel.Form1: //p'))"
+else fail "Play with options... opens the play options window (Tarvendel.Form1)"; report; fi
+same "the play options window did not start the game" "$(launches | wc -l)" "1"
+
+# ---- While Tarvendel runs, neither the setup nor the uninstaller changes anything
+section "while Tarvendel runs"
+ini_before=$(cat "$inst/Tarvendel.ini"; echo .)
+if start "$inst_win" "\"$exe_win\"" show Tarvendel.Form4 20; then pass "the installed Tarvendel.exe opens the demo library"
+else fail "the demo library opens"; report; fi
+start 'C:\' "\"$setup_win\" /S /GAMEDIR=C:\\Elsewhere" wait 60 && status=0 || status=$?
+same "a silent setup while Tarvendel runs stops (exit code 2)" "$status" 2
+# In place (_?=), so that its own exit code comes back.
+start 'C:\' "\"$inst_win\\Uninstall.exe\" /S _?=$inst_win" wait 60 && status=0 || status=$?
+same "a silent uninstall while Tarvendel runs stops (exit code 2)" "$status" 2
+same "... and both left the files alone" "$(ls "$inst" | tr '\n' ' ')" \
+  "Readme.txt Tarvendel.exe Tarvendel.ini Uninstall.exe "
+same "... and the settings file" "$(cat "$inst/Tarvendel.ini"; echo .)" "$ini_before"
+check "... and the registrations" key_exists "$progid\\shell\\open\\command"
+start '' '' end Tarvendel.exe || { fail "ending Tarvendel"; report; }
+need
+
+# ---- Upgrade: a newer setup over an older install with changed settings -----
+section "upgrade"
+changed=$'[Soldat]\r\nPath=D:\\Games\\Soldat 1.7\r\n[Defaults]\r\nFreeCam=1\r\nNoText=0\r\nExtract=1\r\nSpeed=150\r\n'
+printf '%s' "$changed" >"$inst/Tarvendel.ini"
+printf 'an older Tarvendel.exe\n' >"$inst/Tarvendel.exe"
+start 'C:\' "\"$setup_win\" /S /GAMEDIR=C:\\Elsewhere" wait 60 \
+  && pass "silent install over the installed one" || { fail "silent install over the installed one"; report; }
+same "the upgrade kept the changed Tarvendel.ini" "$(cat "$inst/Tarvendel.ini"; echo .)" "$changed."
+check "the upgrade replaced Tarvendel.exe" cmp -s "$inst/Tarvendel.exe" "$work/win64/Tarvendel.exe"
+same "the files after the upgrade" "$(ls "$inst" | tr '\n' ' ')" "Readme.txt Tarvendel.exe Tarvendel.ini Uninstall.exe "
+same "Play's command after the upgrade" "$(reg_value "$progid\\shell\\open\\command")" "\"$exe_win\" \"%1\""
+same "the earlier owner of .sdm is still remembered" "$(reg_value "$uninstall_key" PreviousSdmClass)" "Other.Demo"
+need
+
+# ---- Silent uninstall -----------------------------------------------------------
+section "silent uninstall"
+printf 'SDM kept beside the program\n' >"$inst/my own demo.sdm"
+start 'C:\' "$quiet_uninstall" wait 60 \
+  && pass "silent uninstall ($quiet_uninstall)" || { fail "silent uninstall"; report; }
+# The uninstaller runs on from a copy of itself in the temporary folder.
+uninstalled() { [[ ! -e $inst/Uninstall.exe ]] && ! key_exists "$uninstall_key"; }
+check "the uninstaller finished" wait_for 30 uninstalled
+same "only the user's own file is left in the program's folder" "$(ls "$inst" 2>&1 | tr '\n' ' ')" "my own demo.sdm "
+check "the Start menu entry is gone" test ! -e "$shortcut"
+check "the file type Tarvendel.Demo is gone" bash -c '! wine reg query "$1" >/dev/null 2>&1' _ "$progid"
+check "the uninstall entry is gone" bash -c '! wine reg query "$1" >/dev/null 2>&1' _ "$uninstall_key"
+same ".sdm went back to its earlier owner" "$(reg_value "$classes\\.sdm")" "Other.Demo"
+check ".sdm no longer lists Tarvendel.Demo" \
+  bash -c '! wine reg query "$1" >/dev/null 2>&1' _ "$classes\\.sdm\\OpenWithProgids"
+check "the downloaded demo is untouched" cmp -s "$demo" "$work/demo.orig"
+check "the game's demos are untouched" cmp -s "$game/Demos/old match.sdm" "$work/old.orig"
+check "the played demo stays in the game's Demos folder" cmp -s "$game/Demos/final round.sdm" "$work/demo.orig"
+same "the game's Demos folder" "$(ls "$game/Demos" | tr '\n' ' ')" "final round.sdm old match.sdm "
+check "the game itself is untouched" cmp -s "$game/Soldat.exe" "$bin/stand-in/Soldat.exe"
+
+# ---- Install again: the game folder unquoted with blanks, another folder ---
+section "install again"
+start 'C:\' "\"$setup_win\" /S /GAMEDIR=$game_win\\ /D=C:\\Tools\\Tarvendel 1.2" wait 60 \
+  && pass "silent install with /GAMEDIR= unquoted and /D=" || { fail "silent install with /D="; report; }
+same "Tarvendel.ini holds the unquoted game folder, without the trailing backslash" \
+  "$(cat "$drive_c/Tools/Tarvendel 1.2/Tarvendel.ini" 2>&1; echo .)" "${ini_text/C:\\Soldat/$game_win}."
+same "Play's command points into the chosen folder" "$(reg_value "$progid\\shell\\open\\command")" \
+  "\"C:\\Tools\\Tarvendel 1.2\\Tarvendel.exe\" \"%1\""
+
+section "done"
+if ((failures)); then
+  echo "package test: $failures of $checks checks FAILED"
+  exit 1
+fi
+echo "package test: all $checks checks passed"

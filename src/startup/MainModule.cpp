@@ -10,7 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <array>
+#include <vector>
 
 namespace MainModule {
 
@@ -176,7 +176,7 @@ Compare SameContents(const std::wstring& a, const std::wstring& b, std::wstring&
         failedPath = first.Open() ? b : a;
         return Compare::Failed;
     }
-    static std::array<char, 64 * 1024> bufferA, bufferB;
+    std::vector<char> bufferA(64 * 1024), bufferB(64 * 1024);
     for (;;) {
         DWORD readA = 0, readB = 0;
         if (!ReadFile(first.Handle(), bufferA.data(), static_cast<DWORD>(bufferA.size()), &readA, nullptr)) {

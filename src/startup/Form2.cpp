@@ -3,8 +3,6 @@
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 
-#include <commctrl.h>
-
 namespace {
 constexpr int kBannerWidth = 305;
 constexpr int kBannerHeight = 25;
@@ -20,7 +18,6 @@ ui::WindowDef Form2::Definition() const {
 }
 
 void Form2::Form_Load() {
-    InitCommonControls();
     banner_ = static_cast<HBITMAP>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kBannerResource), IMAGE_BITMAP, 0, 0, 0));
     // Layered from here on: nothing is drawn until the first opacity is set.

@@ -30,13 +30,15 @@ extern std::wstring ExePath;
 inline constexpr wchar_t kVersion[] = L"1.2";
 inline constexpr wchar_t kWebAddress[] = L"tarvendel.org";
 
-// The program's start: registers the controls, splits the command line, loads
-// the settings and shows the first window.
+// The program's start: splits the command line, loads the settings, registers
+// the common controls (for the library and the play options window; the
+// splash has none) and shows the first window.
 void Main();
 // The same with the argument string and executable path given (the tests'
 // way in; Main passes the real ones).
 void Start(const std::wstring& argumentString, const std::wstring& exePath);
 
+// Loads comctl32 and registers the common controls the windows use.
 Flag InitControls();
 
 // The command line after the program's own path and the blanks that follow it.

@@ -59,12 +59,16 @@ void Form6::FillAutorenameList() {
     ListDemos(SoldatPath + L"\\Demos\\", L"sdm");
     RedrawOff quiet(DemoList);
     // Every demo is marked but the intros: entries whose first word is
-    // exactly "intro". An empty entry (a file named ".sdm") is marked.
+    // exactly "intro". An empty entry (a file named ".sdm") is marked. All
+    // are marked in one message (one per entry costs a third of a second for
+    // 10,000), then the intros are cleared.
     const int count = EntryCount();
+    if (count > 0) SendMessageW(DemoList, LB_SETSEL, TRUE, -1);
     for (int i = 0; i < count; ++i) {
         std::wstring entry = EntryText(i);
-        if (entry.substr(0, entry.find(L' ')) != L"intro") SetMarked(i, true);
+        if (entry.substr(0, entry.find(L' ')) == L"intro") SetMarked(i, false);
     }
+    SendMessageW(DemoList, LB_SETTOPINDEX, 0, 0);
     if (current >= 0 && current < count) SendMessageW(DemoList, LB_SETCARETINDEX, static_cast<WPARAM>(current), FALSE);
 }
 

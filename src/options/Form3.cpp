@@ -6,6 +6,7 @@
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 #include "ui/SpeedSlider.h"
+#include "ui/SystemFunction.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -63,24 +64,19 @@ int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM, LPARAM data) {
     return 0;
 }
 
-template <class Fn>
-Fn Imported(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 } // namespace
 
 void Form3::Browse_Click() {
     // The shell and COM are loaded for this button only: linked, they and
     // the DLLs they bring cost every start of the program (every
     // double-clicked demo) about 8 ms, for a dialog few starts ever open.
-    HMODULE ole = LoadLibraryW(L"ole32.dll");
-    HMODULE shell = LoadLibraryW(L"shell32.dll");
-    const auto coInitializeEx = Imported<decltype(&CoInitializeEx)>(ole, "CoInitializeEx");
-    const auto coUninitialize = Imported<decltype(&CoUninitialize)>(ole, "CoUninitialize");
-    const auto coTaskMemFree = Imported<decltype(&CoTaskMemFree)>(ole, "CoTaskMemFree");
-    const auto browseForFolder = Imported<decltype(&SHBrowseForFolderW)>(shell, "SHBrowseForFolderW");
-    const auto pathFromIdList = Imported<decltype(&SHGetPathFromIDListEx)>(shell, "SHGetPathFromIDListEx");
+    using ui::SystemFunction;
+    const auto coInitializeEx = SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    const auto coUninitialize = SystemFunction<decltype(&CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    const auto coTaskMemFree = SystemFunction<decltype(&CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    const auto browseForFolder = SystemFunction<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+    const auto pathFromIdList =
+        SystemFunction<decltype(&SHGetPathFromIDListEx)>(L"shell32.dll", "SHGetPathFromIDListEx");
     if (!coInitializeEx || !coUninitialize || !coTaskMemFree || !browseForFolder || !pathFromIdList) {
         ui::ErrorBox(L"Could not open the folder dialog: " + ui::SystemReason(GetLastError()));
         return;

@@ -5,6 +5,7 @@
 #include "startup/Config.h"
 #include "startup/Form2.h"
 #include "ui/Host.h"
+#include "ui/SystemFunction.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -54,11 +55,7 @@ Flag InitControls() {
     // on some other part of the system having registered it. comctl32 is
     // loaded here, not linked: the splash has no common control and starts
     // without it (about 14 ms of every double-clicked demo under Wine).
-    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    HMODULE comctl = LoadLibraryW(L"comctl32.dll");
-    const auto init =
-        comctl ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "InitCommonControlsEx")))
-               : nullptr;
+    const auto init = ui::SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_USEREX_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;

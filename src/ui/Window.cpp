@@ -1,6 +1,7 @@
 #include "ui/Window.h"
 
 #include "ui/Host.h"
+#include "ui/SystemFunction.h"
 
 #include <algorithm>
 #include <exception>
@@ -13,8 +14,7 @@ constexpr int kFirstControlId = 100;   // clear of IDOK and IDCANCEL: Enter and 
 
 template <class Fn>
 Fn UserProc(const char* name) {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+    return SystemFunction<Fn>(L"user32.dll", name);
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);

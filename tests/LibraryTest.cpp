@@ -77,16 +77,7 @@ TEST_F(LibraryTest, ListsOnlyVisibleSdmFilesUnderTheirNamesWithoutExtension) {
     Form4& form = Open();
     EXPECT_EQ(Sorted(Entries(form)), (Names{L"", L"2009-3-5_7-3-9", L"UPPER", L"a", L"b match", L"readonly"}));
     EXPECT_EQ(form.Selected(), -1);
-    EXPECT_EQ(TextOf(form.Hwnd()), L"Vornak's Tarvendel");
     EXPECT_EQ(TextOf(form.Label1), MainModule::TitleText);
-    for (HWND button : {form.BPlay, form.BRename, form.BAutorename, form.BConfig, form.BDelete, form.BSettings,
-                        form.BCancel})
-        EXPECT_TRUE(IsWindowEnabled(button));
-    EXPECT_EQ(CaptionsThatDoNotFit(form.Hwnd()), std::vector<std::wstring>{});
-    RECT client;
-    GetClientRect(form.Hwnd(), &client);
-    EXPECT_EQ(client.right, form.Scale(353));
-    EXPECT_EQ(client.bottom, form.Scale(322));
 
     // The same listing with or without the closing backslash, and "*.*".
     EXPECT_EQ(DemoNames(game->path + L"\\Demos", L"sdm"), DemoNames(game->path + L"\\Demos\\", L"sdm"));
@@ -110,6 +101,7 @@ TEST_F(LibraryTest, CommandsThatNeedASelectionSaySoAndDoNothing) {
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].text, L"Please select a demo file!");
         EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONINFORMATION));
+        EXPECT_EQ(host.messages[0].owner, form.Hwnd());   // modal to the library
         EXPECT_TRUE(form.IsVisible());
         EXPECT_TRUE(form.IsEnabled());
     }
@@ -254,7 +246,7 @@ TEST_F(LibraryTest, AWindowThatHandsBackGetsOneReReadWithinATick) {
     // The other window's hand-back: enable the library, hide itself.
     form.SetEnabled(true);
     Form5::Get().Hide();
-    ASSERT_TRUE(PumpUntil([&] { return Entries(form).size() == 2; }, 1000));
+    ASSERT_TRUE(PumpUntil([&] { return Entries(form).size() == 2; }));
     EXPECT_FALSE(form.FileTimer.Enabled());
     EXPECT_EQ(form.Selected(), 0);
 

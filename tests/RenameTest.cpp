@@ -45,7 +45,7 @@ protected:
         EXPECT_FALSE(form.IsVisible());
         EXPECT_TRUE(Form4::Get().IsEnabled());
         // The library's next tick re-reads the list.
-        EXPECT_TRUE(PumpUntil([] { return !Form4::Get().FileTimer.Enabled(); }, 1000));
+        EXPECT_TRUE(PumpUntil([] { return !Form4::Get().FileTimer.Enabled(); }));
     }
     Names DemoFiles() const {
         Names names = game->Demos();
@@ -71,17 +71,13 @@ TEST_F(RenameTest, TheCaptionFollowsTheDemoInHand) {
     Form5& form = RenameWindowFor(L"final round");
     EXPECT_TRUE(form.IsVisible());
     EXPECT_FALSE(Form4::Get().IsEnabled());
-    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.Hwnd()) == L"Rename file: final round.sdm"; }, 1000));
-    EXPECT_TRUE(GetWindowLongW(form.Hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
-    EXPECT_FALSE(GetWindowLongW(form.Hwnd(), GWL_STYLE) & WS_SYSMENU);
-    EXPECT_EQ(CaptionsThatDoNotFit(form.Hwnd()), Names{});
-    EXPECT_EQ(GetFocus(), form.TFileName);
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.Hwnd()) == L"Rename file: final round.sdm"; }));
 
     SendMessageW(form.BCancel, BM_CLICK, 0, 0);
     EXPECT_EQ(MainModule::RenameName, L"");
     EXPECT_FALSE(form.IsVisible());
     EXPECT_TRUE(Form4::Get().IsEnabled());
-    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.Hwnd()) == L"Rename file: .sdm"; }, 1000));
+    ASSERT_TRUE(PumpUntil([&] { return TextOf(form.Hwnd()) == L"Rename file: .sdm"; }));
     EXPECT_EQ(DemoFiles(), Names{L"final round.sdm"});
     EXPECT_TRUE(host.messages.empty());
 }
@@ -99,7 +95,7 @@ TEST_F(RenameTest, BlanksBecomeUnderscoresAndTheLibraryReReadsWithinATick) {
     ASSERT_TRUE(PumpUntil([&] {
         Names names = Entries(library);
         return std::find(names.begin(), names.end(), L"__final_round_2_") != names.end();
-    }, 1000));
+    }));
     EXPECT_EQ(library.Selected(), position);
     EXPECT_FALSE(library.FileTimer.Enabled());
     EXPECT_EQ(MainModule::RenameName, L"b");   // kept after Rename
@@ -200,7 +196,7 @@ protected:
         EXPECT_FALSE(form.IsVisible());
         EXPECT_TRUE(Form4::Get().IsEnabled());
         // The library's next tick re-reads the list.
-        EXPECT_TRUE(PumpUntil([] { return !Form4::Get().FileTimer.Enabled(); }, 1000));
+        EXPECT_TRUE(PumpUntil([] { return !Form4::Get().FileTimer.Enabled(); }));
     }
     std::wstring LastReport() const { return host.messages.empty() ? L"" : host.messages.back().text; }
 };
@@ -212,10 +208,6 @@ TEST_F(AutorenameTest, MarksEveryDemoButTheIntros) {
     EXPECT_TRUE(form.IsVisible());
     EXPECT_FALSE(Form4::Get().IsEnabled());
     EXPECT_TRUE(Form4::Get().FileTimer.Enabled());
-    EXPECT_EQ(TextOf(form.Hwnd()), L"Vornak's Tarvendel - Autorename files");
-    EXPECT_FALSE(GetWindowLongW(form.Hwnd(), GWL_STYLE) & WS_SYSMENU);
-    EXPECT_EQ(CaptionsThatDoNotFit(form.Hwnd()), Names{});
-    EXPECT_EQ(GetFocus(), form.BRename);
     EXPECT_EQ(form.EntryCount(), 7);
     EXPECT_EQ(Marked(form), (Names{L"", L"Intro x", L"intro_2", L"introduction", L"match"}));
 }
@@ -232,9 +224,10 @@ TEST_F(AutorenameTest, NamesComeFromTheUtcCreationTimeWithoutLeadingZeros) {
     EXPECT_EQ(host.messages.back().Icon(), 0u);
 
     // The library re-reads once the window has handed back.
-    ASSERT_TRUE(PumpUntil([&] { return Entries(Form4::Get()).size() == 3 &&
-                                       Entries(Form4::Get())[0] != L"one" && Entries(Form4::Get())[1] != L"one"; },
-                          1000));
+    ASSERT_TRUE(PumpUntil([&] {
+        Names entries = Entries(Form4::Get());
+        return entries.size() == 3 && std::find(entries.begin(), entries.end(), L"one") == entries.end();
+    }));
     TIME_ZONE_INFORMATION zone;
     GetTimeZoneInformation(&zone);
     RecordProperty("local_bias_minutes", static_cast<int>(zone.Bias));
@@ -278,6 +271,9 @@ TEST_F(AutorenameTest, TakenNamesAskYesSkipsNoAddsUnderscores) {
     EXPECT_TRUE(has(L"New target file: '" + folder + L"2010-1-2_3-4-5_.sdm'"));
     EXPECT_TRUE(has(L"New target file: '" + folder + L"2011-6-7_8-9-10__.sdm'"));
     EXPECT_EQ(ReadBytes(folder + L"2011-6-7_8-9-10_.sdm"), "y");
+    // Yes skips the demo outright: no rename is tried, so nothing fails.
+    EXPECT_TRUE(std::none_of(host.messages.begin(), host.messages.end(),
+                             [](const Message& m) { return m.Icon() == MB_ICONERROR; }));
 }
 
 TEST_F(AutorenameTest, FailuresAreReportedNotCountedAndTheRunGoesOn) {
@@ -317,7 +313,7 @@ TEST_F(AutorenameTest, CancelRenamesNothingAndReopeningShowsTheOldListAndMarks) 
     EXPECT_TRUE(Form4::Get().IsEnabled());
     EXPECT_EQ(DemoFiles(), (Names{L"a.sdm", L"b.sdm"}));
     EXPECT_TRUE(host.messages.empty());
-    ASSERT_TRUE(PumpUntil([&] { return !Form4::Get().FileTimer.Enabled(); }, 1000));
+    ASSERT_TRUE(PumpUntil([&] { return !Form4::Get().FileTimer.Enabled(); }));
 
     AddDemo(L"c", &a);
     Form6& again = Open();

@@ -7,6 +7,11 @@ BUILD_ROOT=${TARVENDEL_BUILD:-$ROOT/build}
 
 say() { printf '== %s\n' "$*" >&2; }
 
+# Wine's own fonts (Tahoma, the dialog font the layouts are drawn for, among
+# them). Wine 8 does not load them from here: wine_start copies them into
+# every prefix.
+WINE_FONTS=/usr/share/wine/fonts
+
 # Debian packages the build and the tests need, with a command each proves.
 PACKAGES=(
   "cmake:cmake"
@@ -20,6 +25,7 @@ PACKAGES=(
   "Xvfb:xvfb"
   "xauth:xauth"
   "/usr/src/googletest/googletest/CMakeLists.txt:googletest"
+  "$WINE_FONTS/tahoma.ttf:fonts-wine"
   "import:imagemagick"
   "makensis:nsis"
   "zip:zip"
@@ -104,6 +110,7 @@ wine_start() {
     wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /t REG_SZ /d Y /f >/dev/null 2>&1
     touch "$WINEPREFIX/.tarvendel-ready"
   fi
+  wine_fonts
   # The screen's DPI (96 unless TARVENDEL_DPI says otherwise).
   local dpi=${TARVENDEL_DPI:-96}
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
@@ -114,6 +121,35 @@ wine_start() {
   # A persistent server, with Wine's services started outside of any test.
   wineserver -p
   wine wineboot >/dev/null 2>&1 || true
+}
+
+# Puts Wine's fonts into the prefix's Fonts folder, where Wine finds them; a
+# machine where Wine happens to find them elsewhere would hide their absence.
+wine_fonts() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts file
+  mkdir -p "$fonts"
+  for file in "$WINE_FONTS"/*.ttf; do
+    [[ -e $file ]] || { say "no fonts in $WINE_FONTS: install the package fonts-wine"; return 1; }
+    cmp -s "$file" "$fonts/${file##*/}" || cp "$file" "$fonts/"
+  done
+}
+
+# wine_check_fonts TESTS_EXE: stops, with one line that says why, unless the
+# windows' dialog font really is Tahoma; captions are measured against it.
+wine_check_fonts() {
+  local family
+  family=$(wine "$1" --dialog-font 2>/dev/null | tr -d '\r') || true
+  [[ $family == Tahoma ]] && return 0
+  say "the windows' dialog font is '${family:-unknown}', not Tahoma: Wine's fonts are missing from" \
+      "$WINEPREFIX/drive_c/windows/Fonts (install the package fonts-wine; wine_start in tools/common.sh copies them there)"
+  return 1
+}
+
+# shoot FILE: a photograph of the display, trimmed to what is on it (the root
+# window is white: Xvfb -wr). Fails when there is nothing but the root window.
+shoot() {
+  import -window root "$1" 2>/dev/null && convert "$1" -trim +repage "$1" 2>/dev/null || return 1
+  [[ $(identify -format '%wx%h' "$1" 2>/dev/null) != 1x1 ]]
 }
 
 # Starts a Windows program of ours in the background under the running server.

@@ -29,10 +29,12 @@ int SystemDpi() {
 
 // The classic 8-point dialog font ("MS Shell Dlg 2", Tahoma) at the window's
 // DPI: the layouts are drawn for its metrics, and with the larger message
-// font of newer systems some captions would not fit their buttons.
-HFONT CreateDialogFont(int dpi, int pixelsAt96 = 11) {
+// font of newer systems some captions would not fit their buttons. The size
+// is in half points and scaled from points, as dialogs scale it: 8 pt is
+// 11 pixels at 96 DPI and 16 (not 11 x 1.5 rounded up to 17) at 144.
+HFONT CreateDialogFont(int dpi, int halfPoints = 16) {
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(pixelsAt96, dpi, 96);
+    font.lfHeight = -MulDiv(halfPoints, dpi, 144);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
@@ -189,7 +191,7 @@ void Window::Create() {
 
 void Window::ApplyLayout() {
     HFONT font = CreateDialogFont(dpi_);
-    HFONT smallFont = CreateDialogFont(dpi_, 10);
+    HFONT smallFont = CreateDialogFont(dpi_, 15);   // 7.5 pt
     for (const ControlDef& control : controls_) {
         const Rect96& r = control.rect;
         SetWindowPos(*control.handle, nullptr, Scale(r.left), Scale(r.top), Scale(r.width), Scale(r.height),

@@ -14,8 +14,8 @@ namespace test {
 
 // ---- ScriptedHost --------------------------------------------------------
 
-int ScriptedHost::ShowMessage(HWND, const std::wstring& text, UINT type) {
-    messages.push_back({text, type});
+int ScriptedHost::ShowMessage(HWND owner, const std::wstring& text, UINT type) {
+    messages.push_back({owner, text, type});
     if (onMessage) onMessage(messages.back());
     UINT buttons = type & MB_TYPEMASK;
     if (buttons == MB_OK) return IDOK;
@@ -286,10 +286,9 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM param) {
 }
 } // namespace
 
-std::vector<std::wstring> CaptionsThatDoNotFit(HWND window) {
+std::vector<std::wstring> CaptionsThatDoNotFit(HWND window, int dpi) {
     std::vector<HWND> children;
     EnumChildWindows(window, &CollectChild, reinterpret_cast<LPARAM>(&children));
-    const int dpi = ui::DpiForWindow(window);
     std::vector<std::wstring> tooWide;
     for (HWND child : children) {
         std::wstring className = ClassOf(child), text = TextOf(child);
@@ -324,6 +323,21 @@ std::vector<std::wstring> CaptionsThatDoNotFit(HWND window) {
         if (wraps ? wrapped.bottom > rect.bottom : extent.cx + room > rect.right) tooWide.push_back(text);
     }
     return tooWide;
+}
+
+std::wstring FontFamilyOf(HWND control) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    std::wstring family;
+    if (UINT size = GetOutlineTextMetricsW(dc, 0, nullptr)) {
+        std::vector<char> buffer(size);
+        auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+        if (GetOutlineTextMetricsW(dc, size, metrics))
+            family = reinterpret_cast<const wchar_t*>(buffer.data() + reinterpret_cast<size_t>(metrics->otmpFamilyName));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return family;
 }
 
 std::wstring MessageBoxText(HWND box) {

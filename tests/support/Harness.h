@@ -18,6 +18,7 @@
 namespace test {
 
 struct Message {
+    HWND owner;
     std::wstring text;
     UINT type;
     UINT Icon() const { return type & MB_ICONMASK; }
@@ -125,8 +126,11 @@ std::wstring TextOf(HWND hwnd);
 // The entries of a list box, in its order.
 std::vector<std::wstring> ListEntries(HWND listBox);
 // The captions of a window's labels, buttons and check boxes that are wider
-// than their controls leave room for (empty when everything fits).
-std::vector<std::wstring> CaptionsThatDoNotFit(HWND window);
+// than their controls leave room for at that DPI (empty when everything fits).
+std::vector<std::wstring> CaptionsThatDoNotFit(HWND window, int dpi);
+// The family of the font a control draws with, as the font file names it
+// ("Tahoma"): GetTextFaceW would give the name asked for, "MS Shell Dlg 2".
+std::wstring FontFamilyOf(HWND control);
 // The text of a message box window.
 std::wstring MessageBoxText(HWND box);
 // Presses a message box's button by its id (IDOK, IDYES...).

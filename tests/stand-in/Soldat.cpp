@@ -21,8 +21,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring record = std::wstring(GetCommandLineW()) + L"\n" + std::wstring(cwd, cwdLength) + L"\n" +
                           std::to_wstring(ticks) + L"\n";
     std::wstring path = folder + L"\\stand-in-record.txt";
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Starts close together may overlap: a record is appended by one start
+    // at a time, the others wait their turn rather than lose theirs.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+        Sleep(10);
+    }
     if (file == INVALID_HANDLE_VALUE) return 2;
     DWORD written = 0;
     WriteFile(file, record.data(), static_cast<DWORD>(record.size() * sizeof(wchar_t)), &written, nullptr);

@@ -82,11 +82,19 @@ TEST_F(SettingsTest, AMissingFileIsReportedAndEndsTheProgram) {
 }
 
 TEST_F(SettingsTest, ANumberThatIsNotAWholeNumberStopsTheStartWithAClearReport) {
+    // The edges of the range pass unchanged.
+    WriteIniText("[Defaults]\r\nFreeCam=-32768\r\nNoText=+7\r\nExtract=0\r\nSpeed=32767\r\n");
+    ASSERT_TRUE(Config::LoadSettings());
+    EXPECT_EQ(Config::DefFreeCam, -32768);
+    EXPECT_EQ(Config::DefNoText, 7);
+    EXPECT_EQ(Config::DefSpeed, 32767);
+    EXPECT_TRUE(host.messages.empty());
+
     struct Case {
         const char* key;
         const char* value;
-    } cases[] = {{"FreeCam", ""}, {"NoText", "abc"}, {"Extract", "1.5"}, {"Speed", "40000"}, {"Speed", "0x10"},
-                 {"Speed", "-"}, {"FreeCam", "1 0"}};
+    } cases[] = {{"FreeCam", ""}, {"NoText", "abc"}, {"Extract", "1.5"}, {"Speed", "32768"}, {"Speed", "40000"},
+                 {"FreeCam", "-32769"}, {"Speed", "0x10"}, {"Speed", "-"}, {"FreeCam", "1 0"}};
     for (const Case& c : cases) {
         ResetHost();
         std::string text = "[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n";

@@ -80,6 +80,8 @@ TEST_F(SplashTest, AMissingGameIsReportedThenTheProgramEnds) {
     RunSplash();
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, L"Can not find Soldat.exe! Please check your settings.");
+    // Owned by the banner, or the box would open behind it: it is topmost.
+    EXPECT_EQ(host.messages[0].owner, Form2::Get().Hwnd());
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(host.endCount, 1);
     EXPECT_FALSE(Form2::Get().IsVisible());

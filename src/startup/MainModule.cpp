@@ -213,60 +213,58 @@ std::wstring GameCommandLine(const std::wstring& gameExe, const std::wstring& de
            std::to_wstring(Config::PlayExtract);
 }
 
-Flag PlayDemo(std::wstring demoPath) {
-    // File associations pass "%1" in quotes; a Windows file name cannot hold one.
-    demoPath.erase(std::remove(demoPath.begin(), demoPath.end(), L'"'), demoPath.end());
-
+DemoPlace FindDemoPlace(const std::wstring& demoPath) {
+    DemoPlace place;
     if (FileExists(demoPath) != True) {
-        ui::ErrorBox(Quoted(demoPath) + L" does not exist.");
-        ui::EndProgram(ui::kExitError);
-        return False;
+        place.failure = Quoted(demoPath) + L" does not exist.";
+        return place;
+    }
+    ULONGLONG demoSize = 0;
+    if (!SizeOf(demoPath, demoSize)) {
+        place.failure = L"Could not read the length of the demo " + Quoted(demoPath) + L": " +
+                        ui::SystemReason(GetLastError());
+        return place;
     }
 
     // The name without its extension; a name of fewer than four characters
     // has no extension to drop and is used whole.
     std::wstring fileName = FileNameOf(demoPath);
-    std::wstring name = fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : fileName;
+    place.name = fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : fileName;
 
-    ULONGLONG demoSize = 0;
-    if (!SizeOf(demoPath, demoSize)) {
-        ui::Fail(L"Could not read the length of the demo " + Quoted(demoPath) + L": " +
-                 ui::SystemReason(GetLastError()));
-        return False;
-    }
-
-    // Find the demo's name in the game's folder: a free name, or the same demo
-    // already there. Anything at a name (hidden files, folders too) takes it;
-    // only a visible file with the same bytes counts as the same demo.
+    // A free name, or the same demo already there. Anything at a name (hidden
+    // files, folders too) takes it; only a visible file with the same bytes
+    // counts as the same demo.
     const std::wstring demoFolder = SoldatPath + L"\\Demos\\";
-    std::wstring target;
-    bool copyNeeded = true;
-    for (;;) {
-        target = demoFolder + name + L".sdm";
-        if (!NameIsTaken(target)) break;
+    for (;; place.name += L'_') {
+        place.target = demoFolder + place.name + L".sdm";
+        if (!NameIsTaken(place.target)) return place;
         ULONGLONG targetSize = 0;
-        if (FileExists(target) == True && SizeOf(target, targetSize) && targetSize == demoSize) {
-            std::wstring failedPath;
-            DWORD error = 0;
-            Compare result = SameContents(demoPath, target, failedPath, error);
-            if (result == Compare::Failed) {
-                ui::Fail(L"Could not compare the demo " + Quoted(demoPath) + L" with " + Quoted(target) +
-                         L": reading " + Quoted(failedPath) + L" failed: " + ui::SystemReason(error));
-                return False;
-            }
-            if (result == Compare::Same) {
-                copyNeeded = false;
-                break;
-            }
+        if (FileExists(place.target) != True || !SizeOf(place.target, targetSize) || targetSize != demoSize)
+            continue;
+        std::wstring failedPath;
+        DWORD error = 0;
+        Compare result = SameContents(demoPath, place.target, failedPath, error);
+        if (result == Compare::Failed) {
+            place.failure = L"Could not compare the demo " + Quoted(demoPath) + L" with " + Quoted(place.target) +
+                            L": reading " + Quoted(failedPath) + L" failed: " + ui::SystemReason(error);
+            return place;
         }
-        name += L'_';
+        if (result == Compare::Same) {
+            place.copyNeeded = false;
+            return place;
+        }
     }
+}
 
-    if (copyNeeded && !CopyFileW(demoPath.c_str(), target.c_str(), TRUE)) {
+Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
+    // Never over a file: the target name was free when it was chosen, and a
+    // file that has come there since belongs to someone else. The copy fails
+    // on it (TRUE: fail if it exists) and leaves it as it is; only a copy of
+    // our own that failed half-way is removed.
+    if (place.copyNeeded && !CopyFileW(demoPath.c_str(), place.target.c_str(), TRUE)) {
         DWORD error = GetLastError();
-        // Never leave half a demo behind; a file that was there is not ours.
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) DeleteFileW(target.c_str());
-        ui::Fail(L"Could not copy the demo " + Quoted(demoPath) + L" to " + Quoted(target) + L": " +
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) DeleteFileW(place.target.c_str());
+        ui::Fail(L"Could not copy the demo " + Quoted(demoPath) + L" to " + Quoted(place.target) + L": " +
                  ui::SystemReason(error));
         return False;
     }
@@ -277,7 +275,7 @@ Flag PlayDemo(std::wstring demoPath) {
         return False;
     }
 
-    std::wstring commandLine = GameCommandLine(gameExe, name);
+    std::wstring commandLine = GameCommandLine(gameExe, place.name);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -291,6 +289,17 @@ Flag PlayDemo(std::wstring demoPath) {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return True;
+}
+
+Flag PlayDemo(std::wstring demoPath) {
+    // File associations pass "%1" in quotes; a Windows file name cannot hold one.
+    demoPath.erase(std::remove(demoPath.begin(), demoPath.end(), L'"'), demoPath.end());
+    DemoPlace place = FindDemoPlace(demoPath);
+    if (!place.failure.empty()) {
+        ui::Fail(place.failure);
+        return False;
+    }
+    return StartDemo(demoPath, place);
 }
 
 } // namespace MainModule

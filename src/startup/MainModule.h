@@ -48,8 +48,22 @@ std::vector<std::wstring> SplitArguments(const std::wstring& arguments);
 
 // Copies the demo into the game's demo folder under a free name (unless the
 // same demo is there already) and starts the game on it. True when the game
-// was started; false when Soldat.exe is missing. A missing demo ends the program.
+// was started; false when Soldat.exe is missing. A missing demo ends the
+// program, and so does a failing copy or start, each with its reason.
 Flag PlayDemo(std::wstring demoPath);
+
+// The launcher's two steps. The first looks at files only: the demo's place
+// in the game's demo folder, or why there is none (the whole message).
+struct DemoPlace {
+    std::wstring name;        // what the game gets after "-demo": the file name without ".sdm"
+    std::wstring target;      // SoldatPath\Demos\name.sdm
+    bool copyNeeded = true;   // false when the same demo (same bytes) is there already
+    std::wstring failure;     // empty when the place was found
+};
+DemoPlace FindDemoPlace(const std::wstring& demoPath);
+// The second copies the demo to its place when needed, never over a file,
+// and starts the game; its result is PlayDemo's.
+Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place);
 
 // True for an existing file at exactly this path that is neither hidden, nor a
 // system file, nor a folder. Wildcards match nothing.

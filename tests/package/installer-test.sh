@@ -47,8 +47,10 @@ full=$(sed -nE 's/^project\(Tarvendel VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' "
 version=${full%.*}
 dist=$work/dist
 "$ROOT/tools/package" --no-build --out "$dist" 2>"$work/package.log" || { cat "$work/package.log"; exit 1; }
-same "tools/package writes the three release files" "$(ls "$dist" | tr '\n' ' ')" \
-  "Tarvendel-$version-setup.exe Tarvendel-$version-win32.zip Tarvendel-$version-win64.zip "
+same "tools/package writes the three release files and their checksums" "$(ls "$dist" | tr '\n' ' ')" \
+  "SHA256SUMS Tarvendel-$version-setup.exe Tarvendel-$version-win32.zip Tarvendel-$version-win64.zip "
+check "SHA256SUMS holds the three files' SHA-256" \
+  bash -c 'cd "$1" && [[ $(wc -l <SHA256SUMS) -eq 3 ]] && sha256sum --quiet -c SHA256SUMS' _ "$dist"
 need
 
 ini_text=$'[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n'

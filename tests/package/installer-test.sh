@@ -116,10 +116,15 @@ start() {
 }
 report() { tr -d '\r' <"$work/start.txt" | sed 's/^/        /'; }
 # reg_value KEY [NAME]: the data of a value (the default one without NAME).
+# A query that fails says why on stderr, beside the check that then fails.
 reg_value() {
-  local out
-  if [[ -n ${2:-} ]]; then out=$(wine reg query "$1" /v "$2" 2>/dev/null) || return 1
-  else out=$(wine reg query "$1" /ve 2>/dev/null) || return 1
+  local out status=0 value=(/ve)
+  [[ -n ${2:-} ]] && value=(/v "$2")
+  out=$(wine reg query "$1" "${value[@]}" 2>"$work/reg-error.txt") || status=$?
+  if ((status)); then
+    printf '        reg query %s %s: exit code %d: %s\n' "$1" "${value[*]}" "$status" \
+      "$(tr -d '\r' <"$work/reg-error.txt" | tr '\n' ' ')" >&2
+    return 1
   fi
   tr -d '\r' <<<"$out" | sed -nE 's/^    .*    REG_[A-Z_]+    (.*)$/\1/p' | head -n1
 }

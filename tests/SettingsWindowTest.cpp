@@ -242,37 +242,62 @@ TEST_F(SettingsWindowTest, ARestartThatCannotStartIsReportedAndTheOpenerTakesOve
     EXPECT_TRUE(Form4::Get().IsEnabled());
 }
 
-TEST_F(SettingsWindowTest, ASaveThatDidNotTakeIsReportedWithoutTheQuestion) {
+TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
+    WriteBytes(Config::IniFile, "; my notes\r\n[Soldat]\r\nPath=C:\\game\r\n[Mine]\r\nKeep=1\r\n");
+    const std::string before = ReadBytes(Config::IniFile);
     Form3& form = Open();
-    auto expectFailure = [&](const wchar_t* what) {
+    auto expectFailure = [&](const wchar_t* what, const std::wstring& why) {
         ASSERT_EQ(host.messages.size(), 1u) << what;
+        const std::wstring& text = host.messages[0].text;
         EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR)) << what;
-        EXPECT_EQ(host.messages[0].text.find(L"Could not save the settings to '" + Config::IniFile + L"': "), 0u)
-            << what;
+        EXPECT_EQ(text.find(L"Could not save the settings to '" + Config::IniFile + L"': " + why), 0u)
+            << what << ": " << std::string(text.begin(), text.end());
+        EXPECT_NE(text.find(L"\r\nThe settings were not changed."), std::wstring::npos) << what;
+        EXPECT_EQ(ReadBytes(Config::IniFile), before) << what;
+        EXPECT_EQ(NamesIn(temp.Path()), std::vector<std::wstring>{L"Tarvendel.ini"}) << what;
         EXPECT_TRUE(form.IsVisible()) << what;
         EXPECT_FALSE(Form4::Get().IsEnabled()) << what;
         EXPECT_FALSE(host.ended) << what;
         host.messages.clear();
     };
 
-    // A path the file's code page cannot hold would come back as "?".
-    SetWindowTextW(form.TSoldatPath, L"C:\\\x0418\x0433\x0440\x044B\\Soldat");
+    // A path the file's code page cannot hold is refused before anything is written.
+    SetWindowTextW(form.TSoldatPath, L"C:\\\x0418\x0433\x0440\x0430");
     Click(form.BSave);
-    expectFailure(L"code page");
-    EXPECT_NE(Ini(L"Soldat", L"Path"), L"C:\\\x0418\x0433\x0440\x044B\\Soldat");
+    expectFailure(L"code page", L"the value of Path in [Soldat] ('C:\\\x0418\x0433\x0440\x0430') holds characters");
 
-    // A file another program holds open without sharing.
+    // A file another program holds open without sharing cannot be read...
     SetWindowTextW(form.TSoldatPath, L"C:\\Soldat");
     HANDLE locked = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     Click(form.BSave);
     CloseHandle(locked);
-    expectFailure(L"locked");
+    expectFailure(L"locked", L"the file could not be read: ");
+
+    // ... and one it holds open for reading cannot be replaced.
+    HANDLE reading = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                 nullptr);
+    ASSERT_NE(reading, INVALID_HANDLE_VALUE);
+    Click(form.BSave);
+    CloseHandle(reading);
+    expectFailure(L"open for reading", L"the file could not be replaced: ");
+
+    // A save that works keeps what else the file holds.
+    host.Answer(IDNO);
+    Click(form.BSave);
+    std::string after = ReadBytes(Config::IniFile);
+    EXPECT_NE(after.find("; my notes"), std::string::npos) << after;
+    EXPECT_NE(after.find("[Mine]\r\nKeep=1"), std::string::npos) << after;
+    EXPECT_EQ(Ini(L"Soldat", L"Path"), L"C:\\Soldat");
+    EXPECT_EQ(NamesIn(temp.Path()), std::vector<std::wstring>{L"Tarvendel.ini"});
 
     // A folder that is not there.
+    host.messages.clear();
     Config::IniFile = temp / L"missing\\Tarvendel.ini";
     Click(form.BSave);
-    expectFailure(L"missing folder");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text.find(L"Could not save the settings to '" + Config::IniFile + L"': "), 0u);
+    EXPECT_FALSE(Exists(temp / L"missing"));
 }
 
 TEST_F(SettingsWindowTest, AReadOnlySettingsFileIsNotClaimedAsSaved) {

@@ -106,35 +106,13 @@ void Form3::Browse_Click() {
 }
 
 std::wstring Form3::SaveSettings() {
-    struct Key {
-        const wchar_t* section;
-        const wchar_t* key;
-        std::wstring value;
-    } keys[] = {
-        {L"Defaults", L"FreeCam", std::to_wstring(DefFreeCam)},
-        {L"Defaults", L"NoText", std::to_wstring(DefNoText)},
-        {L"Defaults", L"Extract", std::to_wstring(DefExtract)},
-        {L"Defaults", L"Speed", std::to_wstring(DefSpeed)},
-        {L"Soldat", L"Path", ui::GetText(TSoldatPath)},
-    };
-    // A read-only file is left alone, as Windows itself would leave it.
-    DWORD attributes = GetFileAttributesW(IniFile.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        return L"the file is read-only: " + ui::SystemReason(ERROR_ACCESS_DENIED);
-    for (const Key& k : keys) {
-        if (!WriteIni(IniFile, k.section, k.key, k.value)) return ui::SystemReason(GetLastError());
-    }
-    // The platform reports success even where the text did not survive (the
-    // file keeps the system's code page), so each value is read back.
-    for (const Key& k : keys) {
-        std::wstring stored = ReadIni(IniFile, k.section, k.key);
-        if (stored != k.value)
-            return L"the key " + std::wstring(k.key) + L" in [" + k.section + L"] reads back as '" + stored +
-                   L"' instead of '" + k.value +
-                   L"'. The settings file holds text in the system's code page; other characters, blanks or "
-                   L"quotes at either end, and more than 254 characters cannot be kept.";
-    }
-    return {};
+    return Config::SaveSettings(IniFile, {
+                                             {L"Defaults", L"FreeCam", std::to_wstring(DefFreeCam)},
+                                             {L"Defaults", L"NoText", std::to_wstring(DefNoText)},
+                                             {L"Defaults", L"Extract", std::to_wstring(DefExtract)},
+                                             {L"Defaults", L"Speed", std::to_wstring(DefSpeed)},
+                                             {L"Soldat", L"Path", ui::GetText(TSoldatPath)},
+                                         });
 }
 
 bool Form3::Restart() {
@@ -161,7 +139,9 @@ bool Form3::Restart() {
 void Form3::BSave_Click() {
     std::wstring failure = SaveSettings();
     if (!failure.empty()) {
-        ui::ErrorBox(L"Could not save the settings to '" + IniFile + L"': " + failure);
+        if (failure.back() == L'.') failure.pop_back();
+        ui::ErrorBox(L"Could not save the settings to '" + IniFile + L"': " + failure +
+                     L".\r\nThe settings were not changed.");
         return;
     }
     if (ui::AskYesNo(L"Successfully saved your settings! You need to restart Tarvendel.\r\n"

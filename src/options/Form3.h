@@ -30,8 +30,8 @@ protected:
     void TimerTick(UINT_PTR id) override;
 
 private:
-    // Writes the five keys and reads each back; an empty result is success,
-    // otherwise the reason the save failed.
+    // Saves the defaults and the path box into the settings file, all or
+    // nothing; empty on success, otherwise what failed.
     std::wstring SaveSettings();
     bool Restart();
 };

@@ -46,6 +46,59 @@ std::optional<std::int16_t> ToInt16(const std::wstring& text) {
 
 namespace {
 
+// Why a value cannot be kept as it is, checked before anything is written:
+// the file holds text in the system's code page (unless it is a UTF-16 one),
+// and reading takes blanks and a pair of quotes off a value's ends.
+std::wstring WhyNotStorable(const Setting& setting, bool unicodeFile) {
+    const std::wstring& value = setting.value;
+    std::wstring where = L"the value of " + std::wstring(setting.key) + L" in [" + setting.section + L"]";
+    if (!unicodeFile && !value.empty()) {
+        BOOL lost = FALSE;
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, value.c_str(), static_cast<int>(value.size()), nullptr,
+                            0, nullptr, &lost);
+        if (lost)
+            return where + L" ('" + value + L"') holds characters that the settings file, which keeps its text "
+                                            L"in the system's code page, cannot hold";
+    }
+    if (!value.empty() && (value.front() == L' ' || value.back() == L' ' || value.front() == L'\t' ||
+                           value.back() == L'\t'))
+        return where + L" ('" + value + L"') begins or ends with a blank, which reading the file takes off";
+    if (value.size() >= 2 && value.front() == value.back() && (value.front() == L'"' || value.front() == L'\''))
+        return where + L" (" + value + L") is in quotes, which reading the file takes off";
+    if (value.size() > 254) return where + L" is longer than the 254 characters a value can have";
+    return {};
+}
+
+// Whether the file is a UTF-16 one (it starts with its byte order mark).
+bool IsUnicodeFile(const std::wstring& file) {
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    unsigned char mark[2] = {};
+    DWORD read = 0;
+    bool unicode = ReadFile(handle, mark, 2, &read, nullptr) && read == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    CloseHandle(handle);
+    return unicode;
+}
+
+// Writes and reads back every value in the copy; empty when all came back.
+std::wstring WriteInto(const std::wstring& copy, const std::vector<Setting>& settings) {
+    for (const Setting& setting : settings) {
+        if (!WriteIni(copy, setting.section, setting.key, setting.value))
+            return L"writing the value of " + std::wstring(setting.key) + L" failed: " +
+                   ui::SystemReason(GetLastError());
+    }
+    // The platform reports success even where text did not survive, so each
+    // value is read back.
+    for (const Setting& setting : settings) {
+        std::wstring stored = ReadIni(copy, setting.section, setting.key);
+        if (stored != setting.value)
+            return L"the value of " + std::wstring(setting.key) + L" in [" + setting.section + L"] read back as '" +
+                   stored + L"' instead of '" + setting.value + L"'";
+    }
+    return {};
+}
+
 bool ReadNumber(const wchar_t* key, std::int16_t& target) {
     std::wstring text = ReadIni(IniFile, L"Defaults", key);
     std::optional<std::int16_t> value = ToInt16(text);
@@ -60,6 +113,30 @@ bool ReadNumber(const wchar_t* key, std::int16_t& target) {
 }
 
 } // namespace
+
+std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings) {
+    // A read-only file is left alone, as Windows itself would leave it.
+    DWORD attributes = GetFileAttributesW(file.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
+        return L"the file is read-only: " + ui::SystemReason(ERROR_ACCESS_DENIED);
+    const bool unicode = exists && IsUnicodeFile(file);
+    for (const Setting& setting : settings) {
+        if (std::wstring why = WhyNotStorable(setting, unicode); !why.empty()) return why;
+    }
+
+    // The copy starts as the file's own bytes, so that other sections, keys
+    // and comments stay as they are.
+    const std::wstring copy = file + L".saving";
+    if (exists && !CopyFileW(file.c_str(), copy.c_str(), FALSE))
+        return L"the file could not be read: " + ui::SystemReason(GetLastError());
+    if (!exists) DeleteFileW(copy.c_str());
+    std::wstring failure = WriteInto(copy, settings);
+    if (failure.empty() && !MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        failure = L"the file could not be replaced: " + ui::SystemReason(GetLastError());
+    if (!failure.empty()) DeleteFileW(copy.c_str());
+    return failure;
+}
 
 bool LoadSettings() {
     std::wstring folder = MainModule::ExePath;

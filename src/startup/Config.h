@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Config {
 
@@ -23,6 +24,18 @@ std::wstring ReadIni(const std::wstring& file, const std::wstring& section, cons
 // Writes one value; true when the platform reports success.
 bool WriteIni(const std::wstring& file, const std::wstring& section, const std::wstring& key,
               const std::wstring& value);
+
+// One value to save.
+struct Setting {
+    const wchar_t* section;
+    const wchar_t* key;
+    std::wstring value;
+};
+// Saves all the values into the settings file, or none of them: they are
+// written into a copy of the file beside it, read back from the copy, and
+// the copy then takes the file's place in one step. Returns what failed,
+// in plain words; empty when everything was saved.
+std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings);
 
 // Fills IniFile, SoldatPath, the defaults and the play values. Returns false
 // when it ended the program (missing file, a value that is not a number).

@@ -44,7 +44,8 @@ TEST_F(EndToEndTest, WithoutSettingsFileItSaysSoAndEndsWithNoOtherWindow) {
 
 TEST_F(EndToEndTest, ADemoPathAlonePlaysTheDemoWithTheDefaults) {
     WriteIni(1, 0, 1, 150);
-    Process tarvendel(exe, demo);
+    // As a shell may pass it: in quotes, with blanks after them.
+    Process tarvendel(exe, L"\"" + demo + L"\"   ");
     ASSERT_TRUE(tarvendel.Started());
     DWORD exitCode = 99;
     ASSERT_TRUE(tarvendel.Wait(20000, &exitCode));

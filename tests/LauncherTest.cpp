@@ -9,6 +9,7 @@
 using namespace test;
 using MainModule::FileExists;
 using MainModule::FileNameOf;
+using MainModule::Flag;
 using MainModule::PlayDemo;
 
 namespace {
@@ -183,10 +184,27 @@ TEST_F(LauncherTest, AnyExtensionIsReplacedBySdmAndShortNamesAreKeptWhole) {
     EXPECT_EQ(CommandLines(2), (std::multiset<std::wstring>{Expected(L"match"), Expected(L"ab")}));
 }
 
-TEST_F(LauncherTest, QuotesAroundThePathAreDropped) {
+TEST_F(LauncherTest, PathsAreTakenAsWindowsAndShellsPassThem) {
+    // In quotes, blanks around them: the quotes and the blanks are not the path.
     std::wstring demo = Download(L"my match.sdm", "quoted");
-    EXPECT_EQ(PlayDemo(L"\"" + demo + L"\""), MainModule::True);
+    EXPECT_EQ(PlayDemo(L"  \"" + demo + L"\"   "), MainModule::True);
+    // The long-path prefix is part of the path, not a wildcard.
+    std::wstring longForm = Download(L"long form.sdm", "prefixed");
+    EXPECT_EQ(PlayDemo(L"\\\\?\\" + longForm), MainModule::True);
+    // Drive-relative: the file in that drive's current folder.
+    wchar_t saved[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW((temp / L"Downloads").c_str()));
+    Download(L"relative.sdm", "relative");
+    Flag relative = PlayDemo(temp.Path().substr(0, 2) + L"relative.sdm");
+    SetCurrentDirectoryW(saved);
+    EXPECT_EQ(relative, MainModule::True);
+
+    EXPECT_EQ(game->Demos(), (std::vector<std::wstring>{L"long form.sdm", L"my match.sdm", L"relative.sdm"}));
     EXPECT_EQ(ReadBytes(game->Demo(L"my match.sdm")), "quoted");
+    EXPECT_EQ(ReadBytes(game->Demo(L"relative.sdm")), "relative");
+    EXPECT_EQ(CommandLines(3), (std::multiset<std::wstring>{Expected(L"my match"), Expected(L"long form"),
+                                                            Expected(L"relative")}));
     EXPECT_TRUE(host.messages.empty());
 }
 

@@ -118,7 +118,8 @@ void Start(const std::wstring& argumentString, const std::wstring& exePath) {
 // ---- Files ---------------------------------------------------------------
 
 Flag FileExists(const std::wstring& path) {
-    if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) return False;
+    // Wildcards name no file: the platform refuses them.
+    if (path.empty()) return False;
     DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return False;
     constexpr DWORD kNotAFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -126,7 +127,8 @@ Flag FileExists(const std::wstring& path) {
 }
 
 std::wstring FileNameOf(const std::wstring& path) {
-    size_t separator = path.find_last_of(L"\\/");
+    // The drive's colon too: "C:match.sdm" is match.sdm in C:'s current folder.
+    size_t separator = path.find_last_of(L"\\/:");
     return separator == std::wstring::npos ? path : path.substr(separator + 1);
 }
 
@@ -291,9 +293,17 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
     return True;
 }
 
-Flag PlayDemo(std::wstring demoPath) {
-    // File associations pass "%1" in quotes; a Windows file name cannot hold one.
-    demoPath.erase(std::remove(demoPath.begin(), demoPath.end(), L'"'), demoPath.end());
+std::wstring DemoPathOf(std::wstring argument) {
+    // File associations pass "%1" in quotes, shells add blanks around it; a
+    // Windows file name holds no quote and neither begins nor ends with a blank.
+    argument.erase(std::remove(argument.begin(), argument.end(), L'"'), argument.end());
+    size_t first = argument.find_first_not_of(L" \t");
+    if (first == std::wstring::npos) return {};
+    return argument.substr(first, argument.find_last_not_of(L" \t") - first + 1);
+}
+
+Flag PlayDemo(const std::wstring& argument) {
+    const std::wstring demoPath = DemoPathOf(argument);
     DemoPlace place = FindDemoPlace(demoPath);
     if (!place.failure.empty()) {
         ui::Fail(place.failure);

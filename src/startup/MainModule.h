@@ -50,7 +50,10 @@ std::vector<std::wstring> SplitArguments(const std::wstring& arguments);
 // same demo is there already) and starts the game on it. True when the game
 // was started; false when Soldat.exe is missing. A missing demo ends the
 // program, and so does a failing copy or start, each with its reason.
-Flag PlayDemo(std::wstring demoPath);
+Flag PlayDemo(const std::wstring& argument);
+// The demo's path as a command line or a window gives it: without quotes
+// and without the blanks around it.
+std::wstring DemoPathOf(std::wstring argument);
 
 // The launcher's two steps. The first looks at files only: the demo's place
 // in the game's demo folder, or why there is none (the whole message).
@@ -68,7 +71,7 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place);
 // True for an existing file at exactly this path that is neither hidden, nor a
 // system file, nor a folder. Wildcards match nothing.
 Flag FileExists(const std::wstring& path);
-// The part of the path after its last "\" or "/".
+// The part of the path after its last "\", "/" or drive colon.
 std::wstring FileNameOf(const std::wstring& path);
 
 // The game's command line for a demo name and the current play values.

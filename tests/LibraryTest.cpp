@@ -186,6 +186,23 @@ TEST_F(LibraryTest, AFailedDeleteIsExplainedAndAVanishedDemoIsNot) {
     Click(form.BDelete);
     EXPECT_EQ(host.messages.size(), 3u);   // only the question
     EXPECT_EQ(Entries(form), Names{L"kept"});
+
+    // Held open by another program that lets it be deleted: the platform
+    // reports the delete as done, but the file stays until it is let go.
+    AddDemos({L"held"});
+    HANDLE held = CreateFileW(game->Demo(L"held.sdm").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    form.RefreshDemoList();
+    Select(form, L"held");
+    host.Answer(IDYES);
+    Click(form.BDelete);
+    bool stillThere = Exists(game->Demo(L"held.sdm"));
+    CloseHandle(held);
+    ASSERT_TRUE(stillThere);
+    ASSERT_EQ(host.messages.size(), 5u);
+    EXPECT_EQ(host.messages[4].text.find(L"The demo '" + game->Demo(L"held.sdm") + L"' is still there"), 0u);
+    EXPECT_EQ(host.messages[4].Icon(), static_cast<UINT>(MB_ICONERROR));
 }
 
 TEST_F(LibraryTest, ConfigureHidesTheLibraryAndCancelBringsItBackUnread) {

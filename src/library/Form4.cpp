@@ -102,6 +102,11 @@ void Form4::BDelete_Click() {
         // Gone already is what the user wanted; anything else is said.
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
             ui::ErrorBox(L"Could not delete the demo '" + path + L"': " + ui::SystemReason(error));
+    } else if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // Reported as deleted, yet still there: another program holds it open
+        // (it goes when that program lets go of it), or the folder keeps it.
+        ui::ErrorBox(L"The demo '" + path + L"' is still there, although Windows reported it as deleted. "
+                     L"Another program may hold it open: it goes when that program lets go of it.");
     }
     RefreshDemoList();
 }

@@ -45,8 +45,11 @@ std::wstring WhyNotADemoName(const std::wstring& fileName) {
     static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
     bool device = std::find_if(std::begin(kDevices), std::end(kDevices),
                                [&](const wchar_t* d) { return upper == d; }) != std::end(kDevices);
+    // COM1 to COM9 and LPT1 to LPT9, and with the superscript digits 1, 2 and 3,
+    // which Windows reads as the same devices.
+    const std::wstring digits = L"123456789\u00B9\u00B2\u00B3";
     if (upper.size() == 4 && (upper.compare(0, 3, L"COM") == 0 || upper.compare(0, 3, L"LPT") == 0) &&
-        upper[3] >= L'1' && upper[3] <= L'9')
+        digits.find(upper[3]) != std::wstring::npos)
         device = true;
     if (device) return L"Windows keeps the name " + base + L" for a device";
     return {};

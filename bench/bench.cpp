@@ -934,10 +934,16 @@ void MeasureAutorenameLoad(const Folders& folders, const Counts& counts, Autoren
     Progress(Format(L"autorename window's load, 10,000: %.1f ms", out.load.Median()));
 }
 
+// An autorename run over 10,000 marked demos of distinct creation times (so
+// that no name clashes), beside the floor: as many bare MoveFileW to names of
+// the same form. Under Wine each rename looks the name up in the whole
+// folder, so both grow with the folder.
+constexpr int kRunDemos = 10000;
+
 void MeasureAutorenameRun(const Options& options, BenchHost& host, const Counts& counts, AutorenameFigures& out) {
     for (int run = 0; run < counts.rename; ++run) {
         const std::wstring game =
-            MakeGameFolder(options.work + L"\\rename-" + std::to_wstring(run), 1000, true, L"match");
+            MakeGameFolder(options.work + L"\\rename-" + std::to_wstring(run), kRunDemos, true, L"match");
         MainModule::SoldatPath = game;
         Form6::Reset();
         Form6& form = Form6::Get();
@@ -945,29 +951,42 @@ void MeasureAutorenameRun(const Options& options, BenchHost& host, const Counts&
         PumpFor(50);
         int marked = 0;
         for (int i = 0; i < form.EntryCount(); ++i) marked += form.IsMarked(i) ? 1 : 0;
-        if (marked != 1000) Die(Format(L"autorename marked %d demos, not 1,000", marked));
+        if (marked != kRunDemos) Die(Format(L"autorename marked %d demos, not %d", marked, kRunDemos));
         host.messages.clear();
         out.run.Add(TimeMs([&] { form.BRename_Click(); }));
-        if (host.messages.size() != 1 || host.messages[0] != L"Successfully renamed 1000 files!")
-            Die(L"the autorename run did not rename 1,000 demos cleanly: " +
+        if (host.messages.size() != 1 || host.messages[0] != Format(L"Successfully renamed %d files!", kRunDemos))
+            Die(L"the autorename run did not rename every demo cleanly: " +
                 (host.messages.empty() ? std::wstring(L"no message") : host.messages[0]));
         Form6::Reset();
         RemoveTree(game);
 
-        // The floor: as many bare renames, to names of the same form.
-        const std::wstring bare = MakeGameFolder(options.work + L"\\move-" + std::to_wstring(run), 1000, false, L"match");
+        // The floor: as many bare renames, to the names the run gives.
+        const std::wstring bare =
+            MakeGameFolder(options.work + L"\\move-" + std::to_wstring(run), kRunDemos, false, L"match");
         std::vector<std::pair<std::wstring, std::wstring>> moves;
-        for (int i = 0; i < 1000; ++i)
+        SYSTEMTIME base{2020, 1, 0, 1, 8, 0, 0, 0};
+        FILETIME baseTime;
+        SystemTimeToFileTime(&base, &baseTime);
+        for (int i = 0; i < kRunDemos; ++i) {
+            ULARGE_INTEGER at{};
+            at.LowPart = baseTime.dwLowDateTime;
+            at.HighPart = baseTime.dwHighDateTime;
+            at.QuadPart += static_cast<ULONGLONG>(i) * 10000000ULL * 61;
+            FILETIME time{at.LowPart, at.HighPart};
+            SYSTEMTIME utc;
+            FileTimeToSystemTime(&time, &utc);
             moves.emplace_back(Format(L"%ls\\Demos\\match %05d.sdm", bare.c_str(), i),
-                               Format(L"%ls\\Demos\\2020-1-%d_%d-%d-%d.sdm", bare.c_str(), 1 + i / 1440,
-                                      8 + (i / 60) % 16, i % 60, i % 60));
+                               bare + L"\\Demos\\" + TimeName(utc) + L".sdm");
+        }
+        int failed = 0;
         out.runFloor.Add(TimeMs([&] {
-            for (const auto& move : moves) MoveFileW(move.first.c_str(), move.second.c_str());
+            for (const auto& move : moves) failed += MoveFileW(move.first.c_str(), move.second.c_str()) ? 0 : 1;
         }));
+        if (failed) Die(Format(L"%d of the floor's bare renames failed", failed));
         RemoveTree(bare);
         PumpFor(50);
     }
-    Progress(Format(L"autorename run over 1,000: %.1f ms", out.run.Median()));
+    Progress(Format(L"autorename run over %d: %.1f ms", kRunDemos, out.run.Median()));
 }
 
 // ---- The report ----------------------------------------------------------
@@ -1141,13 +1160,13 @@ std::wstring WriteReport(const Options& options, const StartFigures& s, const Pr
 
     if (!a.run.Empty()) {
         r.Line();
-        r.Line(L"### An autorename run over 1,000 marked demos, no clashes");
+        r.Line(L"### An autorename run over 10,000 marked demos, no clashes");
         r.Line();
         r.Row({L"Run", L"Median", L"Spread", L"Runs"});
         r.Row({L"---", L"---:", L"---:", L"---:"});
         r.Row({L"Autorename (Rename the selected files)", Ms(a.run.Median()), Spread(a.run),
                std::to_wstring(a.run.runs.size())});
-        r.Row({L"Floor: 1,000 bare MoveFileW", Ms(a.runFloor.Median()), Spread(a.runFloor),
+        r.Row({L"Floor: 10,000 bare MoveFileW", Ms(a.runFloor.Median()), Spread(a.runFloor),
                std::to_wstring(a.runFloor.runs.size())});
     }
 

@@ -139,7 +139,7 @@ TEST_F(RenameTest, NamesThatWouldLeaveTheFolderOrReachADeviceAreRefused) {
     AddDemo(L"a");
     const std::wstring refused[] = {L"..\\escaped", L"sub/dir", L"C:evil", L"x:stream", L"a*", L"what?", L"say\"hi",
                                     L"a<b", L"a>b", L"a|b", L"tab\there", L"CON", L"con", L"NUL", L"aux",
-                                    L"PRN", L"COM1", L"lpt9", L"nul.txt", L"CON.sdm"};
+                                    L"PRN", L"COM1", L"lpt9", L"nul.txt", L"CON.sdm", L"COM\u00B9", L"lpt\u00B2", L"Com\u00B3.x"};
     for (const std::wstring& typed : refused) {
         host.messages.clear();
         RenameWindowFor(L"a");
@@ -218,10 +218,31 @@ TEST_F(AutorenameTest, NamesComeFromTheUtcCreationTimeWithoutLeadingZeros) {
     AddDemo(L"two", &april);
     AddDemo(L"intro");
     Form6& form = Open();
+    const std::wstring description = TextOf(form.Label1);
+    // While it runs, the window shows how far it got, repaints, and its
+    // controls take no input until the end-of-run message is answered.
+    int paints = 0;
+    static int* paintCount;
+    paintCount = &paints;
+    HHOOK hook = SetWindowsHookExW(
+        WH_GETMESSAGE,
+        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (code == HC_ACTION && reinterpret_cast<MSG*>(lParam)->message == WM_PAINT) ++*paintCount;
+            return CallNextHookEx(nullptr, code, wParam, lParam);
+        },
+        nullptr, GetCurrentThreadId());
+    host.onMessage = [&](const Message&) {
+        UnhookWindowsHookEx(hook);
+        EXPECT_EQ(TextOf(form.Label1), L"Renaming 2 of 2...");
+        EXPECT_GT(paints, 0);
+        for (HWND control : {form.BRename, form.BCancel, form.DemoList}) EXPECT_FALSE(IsWindowEnabled(control));
+    };
     Run(form);
     EXPECT_EQ(DemoFiles(), (Names{L"2009-3-5_7-3-9.sdm", L"2009-4-14_21-32-5.sdm", L"intro.sdm"}));
     EXPECT_EQ(LastReport(), L"Successfully renamed 2 files!");
     EXPECT_EQ(host.messages.back().Icon(), 0u);
+    EXPECT_EQ(TextOf(form.Label1), description);
+    for (HWND control : {form.BRename, form.BCancel, form.DemoList}) EXPECT_TRUE(IsWindowEnabled(control));
 
     // The library re-reads once the window has handed back.
     ASSERT_TRUE(PumpUntil([&] {

@@ -101,48 +101,94 @@ bool Taken(const std::wstring& path) { return GetFileAttributesW(path.c_str()) !
 
 } // namespace
 
-void Form6::BRename_Click() {
-    const std::wstring folder = SoldatPath + L"\\Demos\\";
-    int renamed = 0;
-    const int count = EntryCount();
-    for (int i = 0; i < count; ++i) {
-        if (!IsMarked(i)) continue;
-        const std::wstring old = EntryText(i);
-        const std::wstring oldPath = folder + old + L".sdm";
-
-        // Never a name from a zero or stale time: a demo whose time cannot
-        // be read keeps its name.
-        SYSTEMTIME created{};
-        std::wstring reason;
-        if (!CreationTime(oldPath, created, reason)) {
-            ui::ErrorBox(L"Could not read the creation time of '" + oldPath + L"': " + reason +
-                         L"\r\nThe demo keeps its name.");
-            continue;
-        }
-
-        std::wstring target = TimeName(created);
-        bool skip = false;
-        // Anything at the name takes it, hidden files and folders too.
-        while (Taken(folder + target + L".sdm")) {
-            if (ui::AskYesNo(L"Error while renaming file '" + oldPath + L"' to '" + folder + target + L".sdm':\r\n" +
-                             L"Target file already exists. Do you want to skip this file?")) {
-                skip = true;
-                break;
-            }
-            target += L'_';
-            ui::ReportBox(L"New target file: '" + folder + target + L".sdm'");
-        }
-        if (skip) continue;
-
-        const std::wstring newPath = folder + target + L".sdm";
-        if (!MoveFileW(oldPath.c_str(), newPath.c_str())) {
-            ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " +
-                         ui::SystemReason(GetLastError()));
-            continue;
-        }
-        ++renamed;
+// A long run shows its progress in place of the description, repaints the
+// windows as it goes and takes no input: its buttons and list are disabled
+// until the end-of-run message has been answered.
+class Form6::RunProgress {
+public:
+    RunProgress(Form6& form, int total) : form_(form), total_(total), description_(ui::GetText(form.Label1)) {
+        SetControlsEnabled(false);
     }
-    ui::ReportBox(L"Successfully renamed " + std::to_wstring(renamed) + L" files!");
+    ~RunProgress() {
+        ui::SetText(form_.Label1, description_);
+        SetControlsEnabled(true);
+    }
+    RunProgress(const RunProgress&) = delete;
+    RunProgress& operator=(const RunProgress&) = delete;
+
+    // Before each demo: the count, shown for the first and the last and at
+    // most every 100 ms between them.
+    void Next() {
+        ++done_;
+        ULONGLONG now = GetTickCount64();
+        if (done_ > 1 && done_ < total_ && now < nextShow_) return;
+        nextShow_ = now + 100;
+        ui::SetText(form_.Label1, L"Renaming " + Grouped(done_) + L" of " + Grouped(total_) + L"...");
+        // Paint only: no click or timer of ours runs in the middle of the run.
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) DispatchMessageW(&message);
+    }
+
+private:
+    static std::wstring Grouped(int value) {
+        std::wstring digits = std::to_wstring(value);
+        for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), L",");
+        return digits;
+    }
+    void SetControlsEnabled(bool enabled) {
+        for (HWND control : {form_.BRename, form_.BCancel, form_.DemoList}) EnableWindow(control, enabled);
+    }
+
+    Form6& form_;
+    const int total_;
+    const std::wstring description_;
+    int done_ = 0;
+    ULONGLONG nextShow_ = 0;
+};
+
+bool Form6::RenameToCreationTime(const std::wstring& old) {
+    const std::wstring folder = SoldatPath + L"\\Demos\\";
+    const std::wstring oldPath = folder + old + L".sdm";
+    // Never a name from a zero or stale time: a demo whose time cannot be
+    // read keeps its name.
+    SYSTEMTIME created{};
+    std::wstring reason;
+    if (!CreationTime(oldPath, created, reason)) {
+        ui::ErrorBox(L"Could not read the creation time of '" + oldPath + L"': " + reason +
+                     L"\r\nThe demo keeps its name.");
+        return false;
+    }
+
+    std::wstring target = TimeName(created);
+    // Anything at the name takes it, hidden files and folders too.
+    while (Taken(folder + target + L".sdm")) {
+        if (ui::AskYesNo(L"Error while renaming file '" + oldPath + L"' to '" + folder + target + L".sdm':\r\n" +
+                         L"Target file already exists. Do you want to skip this file?"))
+            return false;
+        target += L'_';
+        ui::ReportBox(L"New target file: '" + folder + target + L".sdm'");
+    }
+
+    const std::wstring newPath = folder + target + L".sdm";
+    if (!MoveFileW(oldPath.c_str(), newPath.c_str())) {
+        ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " + ui::SystemReason(GetLastError()));
+        return false;
+    }
+    return true;
+}
+
+void Form6::BRename_Click() {
+    int renamed = 0;
+    {
+        const int count = EntryCount();
+        RunProgress progress(*this, static_cast<int>(SendMessageW(DemoList, LB_GETSELCOUNT, 0, 0)));
+        for (int i = 0; i < count; ++i) {
+            if (!IsMarked(i)) continue;
+            progress.Next();
+            if (RenameToCreationTime(EntryText(i))) ++renamed;
+        }
+        ui::ReportBox(L"Successfully renamed " + std::to_wstring(renamed) + L" files!");
+    }
     BCancel_Click();
 }
 

@@ -29,6 +29,10 @@ protected:
     void DpiChanged() override;
 
 private:
+    class RunProgress;
+    // Renames one demo to its creation time, asking about taken names;
+    // true when it got its new name.
+    bool RenameToCreationTime(const std::wstring& old);
     void DrawEntry(const DRAWITEMSTRUCT& item);
 };
 

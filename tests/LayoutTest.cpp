@@ -78,7 +78,9 @@ void ExpectLayout(ui::Window& form, const Frame& frame, const std::vector<Contro
         order.push_back(child);
     for (const Control& control : controls) {
         expected.push_back(control.handle);
-        if (control.text) EXPECT_EQ(TextOf(control.handle), control.text);
+        if (control.text) {
+            EXPECT_EQ(TextOf(control.handle), control.text);
+        }
         EXPECT_TRUE(IsWindowEnabled(control.handle)) << Narrow(TextOf(control.handle));
     }
     EXPECT_EQ(order, expected);

@@ -129,6 +129,10 @@ TEST_F(LibraryTest, AutoRenameAndQuitNeedNoSelection) {
     Click(form.BCancel);
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(host.exitCode, 0u);
+    // Ended: no window takes a further event.
+    Click(form.BSettings);
+    EXPECT_EQ(Form3::Existing(), nullptr);
+    EXPECT_TRUE(form.IsEnabled());
 }
 
 TEST_F(LibraryTest, DeleteAsksAndTheNextEntryTakesTheSelection) {

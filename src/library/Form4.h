@@ -8,11 +8,13 @@
 
 class Form4 : public ui::Window, public ui::SingleInstance<Form4> {
 public:
+    Form4();
+
     HWND DemoList = nullptr;
     HWND BPlay = nullptr, BRename = nullptr, BAutorename = nullptr;
     HWND BConfig = nullptr, BDelete = nullptr, BSettings = nullptr, BCancel = nullptr;
     HWND Label1 = nullptr;
-    ui::Timer FileTimer{*this};
+    ui::Timer FileTimer{*this, [this] { FileTimer_Timer(); }};
 
     void ListDemos(const std::wstring& folder, const std::wstring& extension);
     void RefreshDemoList();
@@ -29,15 +31,11 @@ public:
     // The selected position, -1 for none.
     int Selected() const;
     std::wstring EntryText(int index) const;
-    std::wstring DemoPath(const std::wstring& entry) const;
 
 protected:
-    ui::WindowDef Definition() const override;
     std::vector<ui::ControlDef> Layout() override;
     void Form_Load() override;
     void Form_Close() override;
-    void Command(HWND control, WORD notification) override;
-    void TimerTick(UINT_PTR id) override;
 
 private:
     // The selected entry, or -1 after telling the user to select one.

@@ -9,17 +9,14 @@
 
 using namespace MainModule;
 
-ui::WindowDef Form5::Definition() const {
-    // A tool window without a control box: no close button, no taskbar button.
-    return {L"Tarvendel.Form5", L"Rename file:", 465, 40, WS_OVERLAPPED | WS_CAPTION, WS_EX_TOOLWINDOW};
-}
+// A tool window without a control box: no close button, no taskbar button.
+Form5::Form5() : Window({L"Tarvendel.Form5", L"Rename file:", 465, 40, WS_OVERLAPPED | WS_CAPTION, WS_EX_TOOLWINDOW}) {}
 
 std::vector<ui::ControlDef> Form5::Layout() {
-    constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
     return {
         {&TFileName, L"EDIT", L"", {8, 8, 273, 25}, 0, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-        {&BRename, L"BUTTON", L"Rename", {288, 8, 81, 25}, 1, kButton},
-        {&BCancel, L"BUTTON", L"Cancel", {376, 8, 81, 25}, 2, kButton},
+        ui::Button(&BRename, L"Rename", {288, 8, 81, 25}, 1, [this] { BRename_Click(); }),
+        ui::Button(&BCancel, L"Cancel", {376, 8, 81, 25}, 2, [this] { BCancel_Click(); }),
     };
 }
 
@@ -39,7 +36,6 @@ std::wstring WhyNotADemoName(const std::wstring& fileName) {
     }
     // Device names stay devices whatever extension follows them.
     std::wstring base = fileName.substr(0, fileName.find(L'.'));
-    while (!base.empty() && base.back() == L' ') base.pop_back();
     std::wstring upper(base.size(), L'\0');
     std::transform(base.begin(), base.end(), upper.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
     static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
@@ -56,11 +52,11 @@ std::wstring WhyNotADemoName(const std::wstring& fileName) {
 }
 
 void Form5::BRename_Click() {
-    const std::wstring folder = SoldatPath + L"\\Demos\\";
+    const std::wstring folder = DemoFolder();
     std::wstring typed = ui::GetText(TFileName);
     std::replace(typed.begin(), typed.end(), L' ', L'_');
     const std::wstring newName = typed + L".sdm";
-    const std::wstring oldPath = folder + RenameName + L".sdm";
+    const std::wstring oldPath = DemoPath(RenameName);
     const std::wstring newPath = folder + newName;
 
     // Only a plain file name may come through: never a path out of the demo
@@ -69,8 +65,7 @@ void Form5::BRename_Click() {
         ui::ErrorBox(L"'" + newName + L"' cannot be a demo's name: " + why + L".\r\nThe demo keeps its name.");
     } else if (FileExists(oldPath) != True) {
         ui::ErrorBox(L"Error while renaming file: '" + folder + RenameName + L"' does not exist.");
-    } else if (GetFileAttributesW(newPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        // Anything at the name takes it, hidden files and folders too.
+    } else if (AnythingAt(newPath)) {
         ui::ErrorBox(L"Error while renaming file: '" + newPath + L"' already exists.");
     } else if (!MoveFileW(oldPath.c_str(), newPath.c_str())) {
         ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " +
@@ -87,14 +82,4 @@ void Form5::BCancel_Click() {
 void Form5::HandBack() {
     Form4::Get().SetEnabled(true);
     Hide();
-}
-
-void Form5::Command(HWND control, WORD notification) {
-    if (notification != BN_CLICKED) return;
-    if (control == BRename) BRename_Click();
-    else if (control == BCancel) BCancel_Click();
-}
-
-void Form5::TimerTick(UINT_PTR id) {
-    if (id == RenameTimer.Id()) RenameTimer_Timer();
 }

@@ -7,19 +7,18 @@
 
 class Form5 : public ui::Window, public ui::SingleInstance<Form5> {
 public:
+    Form5();
+
     HWND TFileName = nullptr, BRename = nullptr, BCancel = nullptr;
-    ui::Timer RenameTimer{*this};
+    ui::Timer RenameTimer{*this, [this] { RenameTimer_Timer(); }};
 
     void BRename_Click();
     void BCancel_Click();
     void RenameTimer_Timer();
 
 protected:
-    ui::WindowDef Definition() const override;
     std::vector<ui::ControlDef> Layout() override;
     void Form_Load() override;
-    void Command(HWND control, WORD notification) override;
-    void TimerTick(UINT_PTR id) override;
 
 private:
     void HandBack();

@@ -7,28 +7,24 @@
 
 using namespace MainModule;
 
-ui::WindowDef Form6::Definition() const {
-    // No control box: the window is left through its buttons only.
-    return {L"Tarvendel.Form6", L"Vornak's Tarvendel - Autorename files", 410, 281, WS_OVERLAPPED | WS_CAPTION, 0};
-}
+// No control box: the window is left through its buttons only.
+Form6::Form6() : Window({L"Tarvendel.Form6", L"Vornak's Tarvendel - Autorename files", 410, 281, WS_OVERLAPPED | WS_CAPTION, 0}) {}
 
 std::vector<ui::ControlDef> Form6::Layout() {
-    constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
     // The marks are the list box's own multiple selection (a click or Space
     // toggles one entry), drawn as check boxes.
     return {
         // The button is 145 wide, not 137, so that its caption is not cut in
         // the dialog font; the 8 pixels come from the label (219, not 225,
         // still two lines) and the gap between them.
-        {&Label1, L"STATIC",
-         L"The autorename function allows you to change the name of every demo to its creation date.",
-         {8, 248, 219, 33}, 0, SS_CENTER | SS_NOPREFIX, 0, ui::kSmallText},
-        {&BRename, L"BUTTON", L"Rename the selected files", {232, 248, 145, 25}, 1, kButton},
+        ui::Label(&Label1, L"The autorename function allows you to change the name of every demo to its creation date.",
+                  {8, 248, 219, 33}, 0, SS_CENTER, ui::kSmallText),
+        ui::Button(&BRename, L"Rename the selected files", {232, 248, 145, 25}, 1, [this] { BRename_Click(); }),
         {&DemoList, L"LISTBOX", L"", {8, 8, 393, 229}, 2,
          WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_MULTIPLESEL |
              LBS_OWNERDRAWFIXED,
          WS_EX_CLIENTEDGE},
-        {&BCancel, L"BUTTON", L"X", {384, 248, 17, 25}, 3, kButton},
+        ui::Button(&BCancel, L"X", {384, 248, 17, 25}, 3, [this] { BCancel_Click(); }),
     };
 }
 
@@ -59,7 +55,7 @@ void Form6::FillAutorenameList() {
     LRESULT current = SendMessageW(DemoList, LB_GETCARETINDEX, 0, 0);
     if (EntryCount() == 0) current = -1;
     SendMessageW(DemoList, LB_RESETCONTENT, 0, 0);
-    ListDemos(SoldatPath + L"\\Demos\\", L"sdm");
+    ListDemos(DemoFolder(), L"sdm");
     RedrawOff quiet(DemoList);
     // Every demo is marked but the intros: entries whose first word is
     // exactly "intro". An empty entry (a file named ".sdm") is marked. All
@@ -96,8 +92,6 @@ bool CreationTime(const std::wstring& path, SYSTEMTIME& time, std::wstring& reas
     }
     return true;
 }
-
-bool Taken(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 } // namespace
 
@@ -147,8 +141,7 @@ private:
 };
 
 bool Form6::RenameToCreationTime(const std::wstring& old) {
-    const std::wstring folder = SoldatPath + L"\\Demos\\";
-    const std::wstring oldPath = folder + old + L".sdm";
+    const std::wstring oldPath = DemoPath(old);
     // Never a name from a zero or stale time: a demo whose time cannot be
     // read keeps its name.
     SYSTEMTIME created{};
@@ -160,16 +153,15 @@ bool Form6::RenameToCreationTime(const std::wstring& old) {
     }
 
     std::wstring target = TimeName(created);
-    // Anything at the name takes it, hidden files and folders too.
-    while (Taken(folder + target + L".sdm")) {
-        if (ui::AskYesNo(L"Error while renaming file '" + oldPath + L"' to '" + folder + target + L".sdm':\r\n" +
+    while (AnythingAt(DemoPath(target))) {
+        if (ui::AskYesNo(L"Error while renaming file '" + oldPath + L"' to '" + DemoPath(target) + L"':\r\n" +
                          L"Target file already exists. Do you want to skip this file?"))
             return false;
         target += L'_';
-        ui::ReportBox(L"New target file: '" + folder + target + L".sdm'");
+        ui::ReportBox(L"New target file: '" + DemoPath(target) + L"'");
     }
 
-    const std::wstring newPath = folder + target + L".sdm";
+    const std::wstring newPath = DemoPath(target);
     if (!MoveFileW(oldPath.c_str(), newPath.c_str())) {
         ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " + ui::SystemReason(GetLastError()));
         return false;
@@ -197,11 +189,6 @@ void Form6::BCancel_Click() {
     Hide();
 }
 
-void Form6::Command(HWND control, WORD notification) {
-    if (notification != BN_CLICKED || control == DemoList) return;
-    if (control == BRename) BRename_Click();
-    else if (control == BCancel) BCancel_Click();
-}
 
 void Form6::DrawEntry(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;

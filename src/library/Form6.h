@@ -8,6 +8,8 @@
 
 class Form6 : public ui::Window, public ui::SingleInstance<Form6> {
 public:
+    Form6();
+
     HWND DemoList = nullptr, BRename = nullptr, BCancel = nullptr, Label1 = nullptr;
 
     void ListDemos(const std::wstring& folder, const std::wstring& extension);
@@ -21,10 +23,8 @@ public:
     void SetMarked(int index, bool marked);
 
 protected:
-    ui::WindowDef Definition() const override;
     std::vector<ui::ControlDef> Layout() override;
     void Form_Load() override;
-    void Command(HWND control, WORD notification) override;
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void DpiChanged() override;
 

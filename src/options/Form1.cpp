@@ -5,48 +5,33 @@
 #include "startup/Config.h"
 #include "startup/MainModule.h"
 #include "ui/Host.h"
-#include "ui/SpeedSlider.h"
-
-#include <commctrl.h>
 
 using namespace MainModule;
 
-ui::WindowDef Form1::Definition() const {
-    return {L"Tarvendel.Form1", L"Vornak's Tarvendel", 297, 193, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0};
-}
+Form1::Form1()
+    : OptionsForm({L"Tarvendel.Form1", L"Vornak's Tarvendel", 297, 193, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0},
+                  {Config::PlayFreeCam, Config::PlayNoText, Config::PlayExtract, Config::PlaySpeed}) {}
+
 
 std::vector<ui::ControlDef> Form1::Layout() {
-    constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
-    constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
     return {
-        {&Label1, L"STATIC", L"AboutText", {8, 8, 281, 17}, 3, SS_CENTER | SS_NOPREFIX, 0, ui::kGreyText},
-        {&Label2, L"STATIC", L"Play speed:", {8, 32, 73, 17}, 4, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
-        {&SpeedT, L"STATIC", L"100%", {224, 32, 57, 19}, 5, ui::kSpeedTextStyle, WS_EX_CLIENTEDGE},
-        {&Speed, TRACKBAR_CLASSW, L"", {8, 56, 281, 25}, 2, ui::kSpeedSliderStyle},
-        {&CFreeCam, L"BUTTON", L"Free camera", {24, 96, 257, 17}, 6, kCheck},
-        {&CNoText, L"BUTTON", L"No text, no menus, no cursor", {24, 112, 257, 17}, 7, kCheck},
-        {&CExtractDemo, L"BUTTON", L"Extract the demo file", {24, 128, 257, 17}, 8, kCheck},
-        {&BPlay, L"BUTTON", L"Play demo", {8, 160, 153, 25}, 0, kButton},
-        {&BSettings, L"BUTTON", L"Settings", {168, 160, 57, 25}, 9, kButton},
-        {&BCancel, L"BUTTON", L"Cancel", {232, 160, 57, 25}, 1, kButton},
+        ui::Label(&Label1, L"AboutText", {8, 8, 281, 17}, 3, SS_CENTER, ui::kGreyText),
+        ui::Label(&Label2, L"Play speed:", {8, 32, 73, 17}, 4),
+        SpeedText({224, 32, 57, 19}, 5),
+        SpeedSlider({8, 56, 281, 25}, 2),
+        FreeCamBox(L"Free camera", {24, 96, 257, 17}, 6),
+        NoTextBox(L"No text, no menus, no cursor", {24, 112, 257, 17}, 7),
+        ExtractBox(L"Extract the demo file", {24, 128, 257, 17}, 8),
+        ui::Button(&BPlay, L"Play demo", {8, 160, 153, 25}, 0, [this] { BPlay_Click(); }),
+        ui::Button(&BSettings, L"Settings", {168, 160, 57, 25}, 9, [this] { BSettings_Click(); }),
+        ui::Button(&BCancel, L"Cancel", {232, 160, 57, 25}, 1, [this] { BCancel_Click(); }),
     };
 }
 
 void Form1::Form_Load() {
     ui::SetText(Label1, TitleText);
-    SpeedTimer.SetInterval(10);
-    SpeedTimer.SetEnabled(true);
-    ui::SetUpSpeedSlider(Speed, Config::PlaySpeed);
-    ui::SetCheck(CFreeCam, Config::PlayFreeCam);
-    ui::SetCheck(CNoText, Config::PlayNoText);
-    ui::SetCheck(CExtractDemo, Config::PlayExtract);
+    LoadValues();
 }
-
-void Form1::SpeedTimer_Timer() { Config::PlaySpeed = ui::FollowSpeedSlider(Speed, SpeedT); }
-
-void Form1::CFreeCam_Click() { Config::PlayFreeCam = ui::GetCheck(CFreeCam); }
-void Form1::CNoText_Click() { Config::PlayNoText = ui::GetCheck(CNoText); }
-void Form1::CExtractDemo_Click() { Config::PlayExtract = ui::GetCheck(CExtractDemo); }
 
 void Form1::BPlay_Click() {
     if (PlayDemo(DemoFile) == True) ui::EndProgram();
@@ -69,17 +54,3 @@ void Form1::BCancel_Click() {
 // The close box does what Cancel does: back to the library when the window
 // came from there (the library is hidden meanwhile), otherwise the end.
 void Form1::Form_Close() { BCancel_Click(); }
-
-void Form1::Command(HWND control, WORD notification) {
-    if (notification != BN_CLICKED) return;
-    if (control == BPlay) BPlay_Click();
-    else if (control == BSettings) BSettings_Click();
-    else if (control == BCancel) BCancel_Click();
-    else if (control == CFreeCam) CFreeCam_Click();
-    else if (control == CNoText) CNoText_Click();
-    else if (control == CExtractDemo) CExtractDemo_Click();
-}
-
-void Form1::TimerTick(UINT_PTR id) {
-    if (id == SpeedTimer.Id()) SpeedTimer_Timer();
-}

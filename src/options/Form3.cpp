@@ -5,7 +5,6 @@
 #include "startup/Config.h"
 #include "startup/MainModule.h"
 #include "ui/Host.h"
-#include "ui/SpeedSlider.h"
 #include "ui/SystemFunction.h"
 
 #include <commctrl.h>
@@ -14,47 +13,35 @@
 
 using namespace Config;
 
-ui::WindowDef Form3::Definition() const {
-    // No control box: the window is left through its buttons only.
-    return {L"Tarvendel.Form3", L"Vornak's Tarvendel: Settings", 345, 209, WS_OVERLAPPED | WS_CAPTION, 0};
-}
+// No control box: the window is left through its buttons only.
+Form3::Form3()
+    : OptionsForm({L"Tarvendel.Form3", L"Vornak's Tarvendel: Settings", 345, 209, WS_OVERLAPPED | WS_CAPTION, 0},
+                  {DefFreeCam, DefNoText, DefExtract, DefSpeed}) {}
+
 
 std::vector<ui::ControlDef> Form3::Layout() {
-    constexpr DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
-    constexpr DWORD kButton = BS_PUSHBUTTON | WS_TABSTOP;
     return {
         // The label reaches to the path box (57 wide by design) so that its
         // caption never wraps where the font runs a little wider.
-        {&Label1, L"STATIC", L"Soldat path:", {8, 16, 63, 17}, 0, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
+        ui::Label(&Label1, L"Soldat path:", {8, 16, 63, 17}, 0),
         {&TSoldatPath, L"EDIT", L"", {72, 16, 233, 19}, 1, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-        {&Browse, L"BUTTON", L"...", {312, 16, 25, 17}, 2, kButton},
-        {&CFreeCam, L"BUTTON", L"Default \"Free camera\"", {24, 48, 305, 17}, 3, kCheck},
-        {&CNoText, L"BUTTON", L"Default \"No text, no menus, no cursor\"", {24, 64, 305, 17}, 4, kCheck},
-        {&CExtractDemo, L"BUTTON", L"Default \"Extract the demo file\"", {24, 80, 305, 17}, 5, kCheck},
-        {&Label2, L"STATIC", L"Default play speed:", {24, 120, 121, 17}, 6, SS_LEFTNOWORDWRAP | SS_NOPREFIX},
-        {&Speed, TRACKBAR_CLASSW, L"", {16, 144, 313, 25}, 7, ui::kSpeedSliderStyle},
-        {&SpeedT, L"STATIC", L"100%", {272, 120, 57, 19}, 8, ui::kSpeedTextStyle, WS_EX_CLIENTEDGE},
-        {&BSave, L"BUTTON", L"Save configuration", {8, 176, 217, 25}, 9, kButton},
-        {&BCancel, L"BUTTON", L"Cancel", {232, 176, 105, 25}, 10, kButton},
+        ui::Button(&Browse, L"...", {312, 16, 25, 17}, 2, [this] { Browse_Click(); }),
+        FreeCamBox(L"Default \"Free camera\"", {24, 48, 305, 17}, 3),
+        NoTextBox(L"Default \"No text, no menus, no cursor\"", {24, 64, 305, 17}, 4),
+        ExtractBox(L"Default \"Extract the demo file\"", {24, 80, 305, 17}, 5),
+        ui::Label(&Label2, L"Default play speed:", {24, 120, 121, 17}, 6),
+        SpeedSlider({16, 144, 313, 25}, 7),
+        SpeedText({272, 120, 57, 19}, 8),
+        ui::Button(&BSave, L"Save configuration", {8, 176, 217, 25}, 9, [this] { BSave_Click(); }),
+        ui::Button(&BCancel, L"Cancel", {232, 176, 105, 25}, 10, [this] { BCancel_Click(); }),
     };
 }
 
 void Form3::Form_Load() {
-    SpeedTimer.SetInterval(10);
-    SpeedTimer.SetEnabled(true);
     SendMessageW(TSoldatPath, EM_SETLIMITTEXT, 0, 0);   // no length limit
     ui::SetText(TSoldatPath, MainModule::SoldatPath);
-    ui::SetUpSpeedSlider(Speed, DefSpeed);
-    ui::SetCheck(CFreeCam, DefFreeCam);
-    ui::SetCheck(CNoText, DefNoText);
-    ui::SetCheck(CExtractDemo, DefExtract);
+    LoadValues();
 }
-
-void Form3::SpeedTimer_Timer() { DefSpeed = ui::FollowSpeedSlider(Speed, SpeedT); }
-
-void Form3::CFreeCam_Click() { DefFreeCam = ui::GetCheck(CFreeCam); }
-void Form3::CNoText_Click() { DefNoText = ui::GetCheck(CNoText); }
-void Form3::CExtractDemo_Click() { DefExtract = ui::GetCheck(CExtractDemo); }
 
 namespace {
 
@@ -68,8 +55,8 @@ int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM, LPARAM data) {
 
 void Form3::Browse_Click() {
     // The shell and COM are loaded for this button only: linked, they and
-    // the DLLs they bring cost every start of the program (every
-    // double-clicked demo) about 8 ms, for a dialog few starts ever open.
+    // the DLLs they bring would slow every start of the program (every
+    // double-clicked demo) for a dialog few starts ever open.
     using ui::SystemFunction;
     const auto coInitializeEx = SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
     const auto coUninitialize = SystemFunction<decltype(&CoUninitialize)>(L"ole32.dll", "CoUninitialize");
@@ -90,9 +77,7 @@ void Form3::Browse_Click() {
     info.lpszTitle = L"Please select Soldat's directory";
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = &BrowseCallback;
-    info.lParam = GetFileAttributesW(current.c_str()) != INVALID_FILE_ATTRIBUTES
-                      ? reinterpret_cast<LPARAM>(current.c_str())
-                      : 0;
+    info.lParam = MainModule::AnythingAt(current) ? reinterpret_cast<LPARAM>(current.c_str()) : 0;
     PIDLIST_ABSOLUTE chosen = browseForFolder(&info);
     if (chosen) {
         std::wstring path(32768, L'\0');
@@ -167,18 +152,4 @@ void Form3::BCancel_Click() {
     if (optionsShown) options->SetEnabled(true);
     if (libraryShown) library->SetEnabled(true);
     Hide();
-}
-
-void Form3::Command(HWND control, WORD notification) {
-    if (notification != BN_CLICKED) return;
-    if (control == Browse) Browse_Click();
-    else if (control == BSave) BSave_Click();
-    else if (control == BCancel) BCancel_Click();
-    else if (control == CFreeCam) CFreeCam_Click();
-    else if (control == CNoText) CNoText_Click();
-    else if (control == CExtractDemo) CExtractDemo_Click();
-}
-
-void Form3::TimerTick(UINT_PTR id) {
-    if (id == SpeedTimer.Id()) SpeedTimer_Timer();
 }

@@ -33,15 +33,16 @@ std::optional<std::int16_t> ToInt16(const std::wstring& text) {
     bool negative = false;
     if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) negative = text[at++] == L'-';
     if (at == text.size()) return std::nullopt;
-    long value = 0;
+    // The size of the number, without its sign: at most 32767, or 32768
+    // for a negative one.
+    const long limit = negative ? 32768 : 32767;
+    long magnitude = 0;
     for (; at < text.size(); ++at) {
         if (text[at] < L'0' || text[at] > L'9') return std::nullopt;
-        value = value * 10 + (text[at] - L'0');
-        if (value > 32768) return std::nullopt;
+        magnitude = magnitude * 10 + (text[at] - L'0');
+        if (magnitude > limit) return std::nullopt;
     }
-    if (negative) value = -value;
-    if (value < -32768 || value > 32767) return std::nullopt;
-    return static_cast<std::int16_t>(value);
+    return static_cast<std::int16_t>(negative ? -magnitude : magnitude);
 }
 
 namespace {

@@ -13,9 +13,7 @@ Form2::~Form2() {
     if (banner_) DeleteObject(banner_);
 }
 
-ui::WindowDef Form2::Definition() const {
-    return {L"Tarvendel.Form2", L"", kBannerWidth, kBannerHeight, WS_POPUP, WS_EX_TOOLWINDOW};
-}
+Form2::Form2() : Window({L"Tarvendel.Form2", L"", kBannerWidth, kBannerHeight, WS_POPUP, WS_EX_TOOLWINDOW}) {}
 
 void Form2::Form_Load() {
     banner_ = static_cast<HBITMAP>(
@@ -37,17 +35,14 @@ void Form2::FadeTimer_Timer() {
         FadeTimer.SetEnabled(false);
         UpdateWindow(Hwnd());
         Sleep(kHold);
+        // A missing demo has been reported and has ended the program already:
+        // its exit code stands.
         MainModule::Flag started = MainModule::PlayDemo(MainModule::ArgumentString);
-        if (ui::ProgramEnded()) return;   // the demo was missing
         Hide();
         ui::EndProgram(started == MainModule::True ? ui::kExitOk : ui::kExitError);
         return;
     }
     SetLayeredWindowAttributes(Hwnd(), 0, static_cast<BYTE>(FadeAlpha), LWA_ALPHA);
-}
-
-void Form2::TimerTick(UINT_PTR id) {
-    if (id == FadeTimer.Id()) FadeTimer_Timer();
 }
 
 void Form2::Paint() {

@@ -8,7 +8,9 @@
 
 class Form2 : public ui::Window, public ui::SingleInstance<Form2> {
 public:
-    ui::Timer FadeTimer{*this};
+    Form2();
+
+    ui::Timer FadeTimer{*this, [this] { FadeTimer_Timer(); }};
     std::int16_t FadeAlpha = 0;
 
     static constexpr std::int16_t kFadeStep = 15;
@@ -16,15 +18,15 @@ public:
     static constexpr DWORD kHold = 1800;        // ms
 
     void FadeTimer_Timer();
+    // Puts the banner on top of the always-on-top windows and shows it,
+    // without moving, sizing or activating it.
     void SetTopmost();
 
     ~Form2() override;
 
 protected:
-    ui::WindowDef Definition() const override;
     std::vector<ui::ControlDef> Layout() override { return {}; }
     void Form_Load() override;
-    void TimerTick(UINT_PTR id) override;
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:

@@ -54,7 +54,7 @@ Flag InitControls() {
     // The trackbar's class is asked for too: the speed sliders must not rely
     // on some other part of the system having registered it. comctl32 is
     // loaded here, not linked: the splash has no common control and starts
-    // without it (about 14 ms of every double-clicked demo under Wine).
+    // without it, which every double-clicked demo gains (docs/performance.md).
     const auto init = ui::SystemFunction<decltype(&InitCommonControlsEx)>(L"comctl32.dll", "InitCommonControlsEx");
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
@@ -132,11 +132,13 @@ std::wstring FileNameOf(const std::wstring& path) {
     return separator == std::wstring::npos ? path : path.substr(separator + 1);
 }
 
-namespace {
+bool AnythingAt(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool NameIsTaken(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+std::wstring DemoFolder() { return SoldatPath + L"\\Demos\\"; }
+
+std::wstring DemoPath(const std::wstring& name) { return DemoFolder() + name + L".sdm"; }
+
+namespace {
 
 bool SizeOf(const std::wstring& path, ULONGLONG& size) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -202,7 +204,8 @@ Compare SameContents(const std::wstring& a, const std::wstring& b, std::wstring&
     }
 }
 
-std::wstring Quoted(const std::wstring& path) { return L"'" + path + L"'"; }
+// A path or name in single quotes, as the messages show them.
+std::wstring InSingleQuotes(const std::wstring& text) { return L"'" + text + L"'"; }
 
 } // namespace
 
@@ -218,12 +221,12 @@ std::wstring GameCommandLine(const std::wstring& gameExe, const std::wstring& de
 DemoPlace FindDemoPlace(const std::wstring& demoPath) {
     DemoPlace place;
     if (FileExists(demoPath) != True) {
-        place.failure = Quoted(demoPath) + L" does not exist.";
+        place.failure = InSingleQuotes(demoPath) + L" does not exist.";
         return place;
     }
     ULONGLONG demoSize = 0;
     if (!SizeOf(demoPath, demoSize)) {
-        place.failure = L"Could not read the length of the demo " + Quoted(demoPath) + L": " +
+        place.failure = L"Could not read the length of the demo " + InSingleQuotes(demoPath) + L": " +
                         ui::SystemReason(GetLastError());
         return place;
     }
@@ -236,10 +239,9 @@ DemoPlace FindDemoPlace(const std::wstring& demoPath) {
     // A free name, or the same demo already there. Anything at a name (hidden
     // files, folders too) takes it; only a visible file with the same bytes
     // counts as the same demo.
-    const std::wstring demoFolder = SoldatPath + L"\\Demos\\";
     for (;; place.name += L'_') {
-        place.target = demoFolder + place.name + L".sdm";
-        if (!NameIsTaken(place.target)) return place;
+        place.target = DemoPath(place.name);
+        if (!AnythingAt(place.target)) return place;
         ULONGLONG targetSize = 0;
         if (FileExists(place.target) != True || !SizeOf(place.target, targetSize) || targetSize != demoSize)
             continue;
@@ -247,8 +249,8 @@ DemoPlace FindDemoPlace(const std::wstring& demoPath) {
         DWORD error = 0;
         Compare result = SameContents(demoPath, place.target, failedPath, error);
         if (result == Compare::Failed) {
-            place.failure = L"Could not compare the demo " + Quoted(demoPath) + L" with " + Quoted(place.target) +
-                            L": reading " + Quoted(failedPath) + L" failed: " + ui::SystemReason(error);
+            place.failure = L"Could not compare the demo " + InSingleQuotes(demoPath) + L" with " + InSingleQuotes(place.target) +
+                            L": reading " + InSingleQuotes(failedPath) + L" failed: " + ui::SystemReason(error);
             return place;
         }
         if (result == Compare::Same) {
@@ -266,7 +268,7 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
     if (place.copyNeeded && !CopyFileW(demoPath.c_str(), place.target.c_str(), TRUE)) {
         DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) DeleteFileW(place.target.c_str());
-        ui::Fail(L"Could not copy the demo " + Quoted(demoPath) + L" to " + Quoted(place.target) + L": " +
+        ui::Fail(L"Could not copy the demo " + InSingleQuotes(demoPath) + L" to " + InSingleQuotes(place.target) + L": " +
                  ui::SystemReason(error));
         return False;
     }
@@ -285,7 +287,7 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(gameExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
-        ui::Fail(L"Could not start the game " + Quoted(gameExe) + L": " + ui::SystemReason(GetLastError()));
+        ui::Fail(L"Could not start the game " + InSingleQuotes(gameExe) + L": " + ui::SystemReason(GetLastError()));
         return False;
     }
     CloseHandle(process.hThread);

@@ -71,6 +71,13 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place);
 // True for an existing file at exactly this path that is neither hidden, nor a
 // system file, nor a folder. Wildcards match nothing.
 Flag FileExists(const std::wstring& path);
+// Whether anything at all is at the path: a file of any kind, hidden or
+// not, or a folder. Such a name is taken: nothing is ever copied or renamed
+// onto it.
+bool AnythingAt(const std::wstring& path);
+// The game's demo folder, SoldatPath & "\Demos\", and a demo's file in it.
+std::wstring DemoFolder();
+std::wstring DemoPath(const std::wstring& name);
 // The part of the path after its last "\", "/" or drive colon.
 std::wstring FileNameOf(const std::wstring& path);
 

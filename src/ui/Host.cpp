@@ -1,5 +1,8 @@
 #include "ui/Host.h"
 
+#include <exception>
+#include <string>
+
 namespace ui {
 namespace {
 
@@ -24,7 +27,7 @@ public:
     int ShowMessage(HWND owner, const std::wstring& text, UINT type) override {
         return MessageBoxW(owner, text.c_str(), kCaption, type | MB_SETFOREGROUND);
     }
-    void EndProgram(UINT exitCode) override { ExitProcess(exitCode); }
+    void EndProgram(UINT exitCode) override { PostQuitMessage(static_cast<int>(exitCode)); }
 };
 
 RealHost g_realHost;
@@ -50,15 +53,27 @@ bool AskYesNo(const std::wstring& text) {
 }
 
 void EndProgram(UINT exitCode) {
+    if (g_ended) return;
     g_ended = true;
     g_host->EndProgram(exitCode);
 }
 
-bool ProgramEnded() { return g_ended; }
+bool Ended() { return g_ended; }
 
 void Fail(const std::wstring& text) {
     ErrorBox(text);
     EndProgram(kExitError);
+}
+
+void Guarded(void (*step)(void*), void* context) {
+    try {
+        step(context);
+    } catch (const std::exception& error) {
+        std::string what = error.what();
+        Fail(L"An unexpected error stopped Tarvendel: " + std::wstring(what.begin(), what.end()));
+    } catch (...) {
+        Fail(L"An unexpected error stopped Tarvendel.");
+    }
 }
 
 std::wstring SystemReason(DWORD error) {

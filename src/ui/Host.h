@@ -1,7 +1,7 @@
 // Message boxes and the end of the program: the one place where the program
 // talks to the user in modal boxes and where it stops. The product shows real
-// boxes and calls ExitProcess; the tests install a scripted host that records
-// each message, answers it and records the end instead of exiting.
+// boxes and ends by posting the quit to its message loop; the tests install a
+// scripted host that records each message, answers it and records the end.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +21,7 @@ public:
     virtual ~Host() = default;
     // Shows a modal box with the program's caption; returns IDOK, IDYES, IDNO...
     virtual int ShowMessage(HWND owner, const std::wstring& text, UINT type) = 0;
-    // Ends the program at once. The scripted host returns instead, so every
-    // caller must return straight after calling EndProgram.
+    // The end of the program, once: the real host posts the quit.
     virtual void EndProgram(UINT exitCode) = 0;
 };
 
@@ -35,13 +34,21 @@ void InfoBox(const std::wstring& text);         // information icon, OK
 void ReportBox(const std::wstring& text);       // no icon, OK
 bool AskYesNo(const std::wstring& text);        // question icon, Yes (default) and No
 
-// Ends the program; the caller returns at once afterwards.
+// Ends the program: its windows take no further event and the message loop
+// ends with the exit code. The first end's exit code stands; a later call
+// changes nothing. The caller goes on and returns as from any call.
 void EndProgram(UINT exitCode = kExitOk);
-// Whether EndProgram was called (it returns only under a test host): code that
-// called something that may end the program checks this and returns.
-bool ProgramEnded();
+// Whether the program has been ended.
+bool Ended();
 // Reports an error and ends the program with kExitError.
 void Fail(const std::wstring& text);
+// Runs a step of the program (its start, or a window's event) so that an
+// exception it throws is reported and ends the program, like any error.
+void Guarded(void (*step)(void*), void* context);
+template <class Step>
+void Guarded(Step&& step) {
+    Guarded([](void* context) { (*static_cast<Step*>(context))(); }, &step);
+}
 
 // The system's own words for an error code, without the trailing line break.
 std::wstring SystemReason(DWORD error);

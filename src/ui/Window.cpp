@@ -4,8 +4,8 @@
 #include "ui/SystemFunction.h"
 
 #include <algorithm>
-#include <exception>
 #include <set>
+#include <utility>
 
 namespace ui {
 namespace {
@@ -69,7 +69,8 @@ int DpiForWindow(HWND hwnd) {
 
 // ---- Timer ---------------------------------------------------------------
 
-Timer::Timer(Window& owner) : owner_(owner), id_(owner.nextTimerId_++) {
+Timer::Timer(Window& owner, Handler onTimer)
+    : owner_(owner), onTimer_(std::move(onTimer)), id_(owner.nextTimerId_++) {
     owner_.timers_.push_back(this);
 }
 
@@ -108,7 +109,7 @@ void Window::Show() {
         Create();
         if (!hwnd_) return;
     }
-    ShowWindow(hwnd_, ShowCommand());
+    ShowWindow(hwnd_, SW_SHOW);
 }
 
 void Window::Hide() {
@@ -123,33 +124,49 @@ void Window::SetEnabled(bool enabled) {
 
 bool Window::IsEnabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }
 
-void Window::Create() {
-    const WindowDef def = Definition();
-    HINSTANCE instance = GetModuleHandleW(nullptr);
+namespace {
 
+bool RegisterFormClass(const wchar_t* className, WNDPROC procedure) {
     static std::set<std::wstring> registered;
-    if (!registered.count(def.className)) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &Window::Procedure;
-        wc.hInstance = instance;
-        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), 0));
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = def.className;
-        if (!RegisterClassExW(&wc)) {
-            Fail(L"Could not register the window class " + std::wstring(def.className) + L": " +
-                 SystemReason(GetLastError()));
-            return;
-        }
-        registered.insert(def.className);
-    }
+    if (registered.count(className)) return true;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className;
+    if (!RegisterClassExW(&wc)) return false;
+    registered.insert(className);
+    return true;
+}
 
-    HWND hwnd = CreateWindowExW(def.exStyle | WS_EX_CONTROLPARENT, def.className, def.caption.c_str(),
-                                def.style, 0, 0, 0, 0, nullptr, nullptr, instance, this);
+// Centred on the primary monitor's work area.
+void Centre(HWND hwnd, SIZE size) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    int x = work.left + ((work.right - work.left) - size.cx) / 2;
+    int y = work.top + ((work.bottom - work.top) - size.cy) / 2;
+    SetWindowPos(hwnd, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+void Window::Create() {
+    const WindowDef& def = definition_;
+    if (!RegisterFormClass(def.className, &Window::Procedure)) {
+        Fail(L"Could not register the window class " + std::wstring(def.className) + L": " +
+             SystemReason(GetLastError()));
+        return;
+    }
+    HWND hwnd = CreateWindowExW(def.exStyle | WS_EX_CONTROLPARENT, def.className, def.caption.c_str(), def.style, 0,
+                                0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) {
         hwnd_ = nullptr;
         Fail(L"Could not create the window \"" + def.caption + L"\": " + SystemReason(GetLastError()));
@@ -157,17 +174,18 @@ void Window::Create() {
     }
     hwnd_ = hwnd;
     dpi_ = DpiForWindow(hwnd_);
+    Centre(hwnd_, OuterSize(Scale(def.clientWidth), Scale(def.clientHeight), def.style, def.exStyle, dpi_));
+    if (!CreateControls()) {
+        Fail(L"Could not create a control of the window \"" + def.caption + L"\": " + SystemReason(GetLastError()));
+        return;
+    }
+    ApplyLayout();
+    for (Timer* timer : timers_) timer->Apply();
+    Form_Load();
+    FocusFirstControl();
+}
 
-    // Centred on the primary monitor's work area.
-    SIZE size = OuterSize(Scale(def.clientWidth), Scale(def.clientHeight), def.style, def.exStyle, dpi_);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& work = monitor.rcWork;
-    int x = work.left + ((work.right - work.left) - size.cx) / 2;
-    int y = work.top + ((work.bottom - work.top) - size.cy) / 2;
-    SetWindowPos(hwnd_, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-
+bool Window::CreateControls() {
     controls_ = Layout();
     std::stable_sort(controls_.begin(), controls_.end(),
                      [](const ControlDef& a, const ControlDef& b) { return a.tabIndex < b.tabIndex; });
@@ -175,18 +193,11 @@ void Window::Create() {
     for (ControlDef& control : controls_) {
         *control.handle = CreateWindowExW(control.exStyle, control.className, control.text.c_str(),
                                           WS_CHILD | WS_VISIBLE | control.style, 0, 0, 0, 0, hwnd_,
-                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance,
-                                          nullptr);
-        if (!*control.handle) {
-            Fail(L"Could not create a control of the window \"" + def.caption + L"\": " +
-                 SystemReason(GetLastError()));
-            return;
-        }
+                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)),
+                                          GetModuleHandleW(nullptr), nullptr);
+        if (!*control.handle) return false;
     }
-    ApplyLayout();
-    for (Timer* timer : timers_) timer->Apply();
-    Form_Load();
-    FocusFirstControl();
+    return true;
 }
 
 void Window::ApplyLayout() {
@@ -221,16 +232,11 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         static_cast<Window*>(create->lpCreateParams)->hwnd_ = hwnd;
     }
     auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    try {
-        return self->Dispatch(msg, wParam, lParam);
-    } catch (const std::exception& error) {
-        std::string what = error.what();
-        Fail(L"An unexpected error stopped Tarvendel: " + std::wstring(what.begin(), what.end()));
-    } catch (...) {
-        Fail(L"An unexpected error stopped Tarvendel.");
-    }
-    return 0;
+    // Once the program has ended, no event of any window runs.
+    if (!self || Ended()) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    LRESULT result = 0;
+    Guarded([&] { result = self->Dispatch(msg, wParam, lParam); });
+    return result;
 }
 
 LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -239,10 +245,11 @@ LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
 
     switch (msg) {
     case WM_COMMAND:
-        if (lParam != 0) Command(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        if (lParam != 0 && HIWORD(wParam) == BN_CLICKED) Clicked(reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_TIMER:
-        TimerTick(static_cast<UINT_PTR>(wParam));
+        for (Timer* timer : timers_)
+            if (timer->id_ == static_cast<UINT_PTR>(wParam) && timer->onTimer_) timer->onTimer_();
         return 0;
     case WM_CLOSE:
         Form_Close();
@@ -255,32 +262,60 @@ LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
             SetFocus(lastFocus_);
         }
         return 0;
-    case WM_CTLCOLORSTATIC: {
-        HWND control = reinterpret_cast<HWND>(lParam);
-        for (const ControlDef& def : controls_) {
-            if (*def.handle == control && (def.flags & kGreyText)) {
-                HDC dc = reinterpret_cast<HDC>(wParam);
-                SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-            }
-        }
+    case WM_CTLCOLORSTATIC:
+        if (LRESULT brush = LabelColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) return brush;
         break;
-    }
-    case WM_DPICHANGED: {
-        dpi_ = HIWORD(wParam);
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        ApplyLayout();
-        DpiChanged();
-        InvalidateRect(hwnd_, nullptr, TRUE);
+    case WM_DPICHANGED:
+        MovedToDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
-    }
     default:
         break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+void Window::Clicked(HWND control) {
+    for (const ControlDef& def : controls_) {
+        if (*def.handle == control && def.onClick) {
+            def.onClick();
+            return;
+        }
+    }
+}
+
+// The grey text of the labels that ask for it; 0 for the others.
+LRESULT Window::LabelColours(HWND control, HDC dc) {
+    for (const ControlDef& def : controls_) {
+        if (*def.handle == control && (def.flags & kGreyText)) {
+            SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+    }
+    return 0;
+}
+
+void Window::MovedToDpi(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyLayout();
+    DpiChanged();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+ControlDef Button(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, Handler onClick) {
+    return {handle, L"BUTTON", std::move(caption), rect, tabIndex, BS_PUSHBUTTON | WS_TABSTOP, 0, 0,
+            std::move(onClick)};
+}
+
+ControlDef CheckBox(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, Handler onClick) {
+    return {handle, L"BUTTON", std::move(caption), rect, tabIndex, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 0,
+            std::move(onClick)};
+}
+
+ControlDef Label(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, DWORD style, unsigned flags) {
+    return {handle, L"STATIC", std::move(caption), rect, tabIndex, style | SS_NOPREFIX, 0, flags};
 }
 
 // ---- Instances -----------------------------------------------------------

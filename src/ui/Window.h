@@ -1,13 +1,16 @@
 // What every window stands on: one registered class per form, controls built
 // from a table of 96-DPI rectangles and scaled to the monitor's DPI, one font
-// for all controls, window timers, and a window procedure that hands events
-// to the form's handlers and lets no exception through.
+// for all controls, window timers, and a window procedure that hands each
+// click and tick to the handler its control or timer names, and lets no
+// exception through.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ui {
@@ -21,6 +24,8 @@ enum ControlFlags : unsigned {
     kSmallText = 2u,  // a long label in a slightly smaller font, so that it fits its lines
 };
 
+using Handler = std::function<void()>;
+
 struct ControlDef {
     HWND* handle;             // the form's member that receives the control
     const wchar_t* className;
@@ -30,7 +35,15 @@ struct ControlDef {
     DWORD style;              // added to WS_CHILD | WS_VISIBLE
     DWORD exStyle = 0;
     unsigned flags = 0;
+    Handler onClick = {};     // a button's or check box's Click
 };
+
+// The kinds of controls the windows are made of.
+ControlDef Button(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, Handler onClick);
+ControlDef CheckBox(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, Handler onClick);
+// A one-line label (SS_LEFTNOWORDWRAP) unless a style is given.
+ControlDef Label(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, DWORD style = SS_LEFTNOWORDWRAP,
+                 unsigned flags = 0);
 
 struct WindowDef {
     const wchar_t* className;
@@ -42,11 +55,11 @@ struct WindowDef {
 
 class Window;
 
-// A window timer in the manner of a classic form timer: it fires every
-// Interval milliseconds while it is enabled and the interval is not 0.
+// A window timer in the manner of a classic form timer: it runs its handler
+// every Interval milliseconds while it is enabled and the interval is not 0.
 class Timer {
 public:
-    explicit Timer(Window& owner);
+    Timer(Window& owner, Handler onTimer);
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
 
@@ -59,7 +72,9 @@ public:
     void Apply();
 
 private:
+    friend class Window;
     Window& owner_;
+    Handler onTimer_;
     UINT_PTR id_;
     UINT interval_ = 0;
     bool enabled_ = true;
@@ -67,7 +82,7 @@ private:
 
 class Window {
 public:
-    Window() = default;
+    explicit Window(WindowDef definition) : definition_(std::move(definition)) {}
     virtual ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -86,26 +101,27 @@ public:
     int Scale(int pixels96) const { return MulDiv(pixels96, dpi_, 96); }
 
 protected:
-    virtual WindowDef Definition() const = 0;
     virtual std::vector<ControlDef> Layout() = 0;
     virtual void Form_Load() {}
-    virtual void Command(HWND /*control*/, WORD /*notification*/) {}
-    virtual void TimerTick(UINT_PTR /*id*/) {}
     // The title-bar close box or Alt+F4; by default the window stays.
     virtual void Form_Close() {}
     // Messages a form wants beyond the above; return true when handled.
     virtual bool HandleMessage(UINT /*msg*/, WPARAM, LPARAM, LRESULT& /*result*/) { return false; }
-    virtual int ShowCommand() const { return SW_SHOW; }
     virtual void DpiChanged() {}
 
 private:
     friend class Timer;
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    void Clicked(HWND control);
+    LRESULT LabelColours(HWND control, HDC dc);
+    void MovedToDpi(int dpi, const RECT& suggested);
     void Create();
+    bool CreateControls();
     void ApplyLayout();
     void FocusFirstControl();
 
+    const WindowDef definition_;
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
     HFONT smallFont_ = nullptr;
@@ -144,6 +160,8 @@ private:
 
 // Small control helpers.
 std::wstring GetText(HWND control);
+// Sets a control's text unless it already reads so: the timers set the same
+// text over and over, and an unchanged text is not redrawn.
 void SetText(HWND control, const std::wstring& text);
 // The text of a list box entry; empty for a position the list does not have.
 std::wstring ListText(HWND listBox, int index);

@@ -28,6 +28,7 @@ PACKAGES=(
   "$WINE_FONTS/tahoma.ttf:fonts-wine"
   "import:imagemagick"
   "makensis:nsis"
+  "clang-tidy:clang-tidy"
   "zip:zip"
   "unzip:unzip"
 )

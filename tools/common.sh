@@ -59,7 +59,7 @@ build() {
   mkdir -p "$BUILD_ROOT"
   say "building $arch in ${dir#$ROOT/}"
   cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/tools/cmake/mingw-$arch.cmake" \
-        -DCMAKE_BUILD_TYPE=MinSizeRel "$@" >"$dir.configure.log" 2>&1 \
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DTARVENDEL_WERROR=ON "$@" >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log" >&2; return 1; }
   cmake --build "$dir" -j"$(nproc)" >"$dir.build.log" 2>&1 || { cat "$dir.build.log" >&2; return 1; }
 }

@@ -185,7 +185,8 @@ Compare SameContents(const std::wstring& a, const std::wstring& b, std::wstring&
         failedPath = first.Open() ? b : a;
         return Compare::Failed;
     }
-    std::vector<char> bufferA(64 * 1024), bufferB(64 * 1024);
+    constexpr size_t kBlock = size_t{64} * 1024;
+    std::vector<char> bufferA(kBlock), bufferB(kBlock);
     for (;;) {
         DWORD readA = 0, readB = 0;
         if (!ReadFile(first.Handle(), bufferA.data(), static_cast<DWORD>(bufferA.size()), &readA, nullptr)) {

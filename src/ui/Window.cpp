@@ -128,7 +128,7 @@ namespace {
 
 bool RegisterFormClass(const wchar_t* className, WNDPROC procedure) {
     static std::set<std::wstring> registered;
-    if (registered.count(className)) return true;
+    if (registered.contains(className)) return true;
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);

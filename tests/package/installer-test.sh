@@ -129,6 +129,16 @@ reg_value() {
   tr -d '\r' <<<"$out" | sed -nE 's/^    .*    REG_[A-Z_]+    (.*)$/\1/p' | head -n1
 }
 key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+# reg_has KEY NAME: whether the key holds a value of that name. Like every
+# query here it runs to its end before the next one starts.
+reg_has() {
+  local out
+  out=$(wine reg query "$1" /v "$2" 2>"$work/reg-error.txt") || {
+    printf '        reg query %s /v %s: %s\n' "$1" "$2" "$(tr -d '\r' <"$work/reg-error.txt" | tr '\n' ' ')" >&2
+    return 1
+  }
+  grep -qF "    $2    REG_" <<<"$out"
+}
 # wait_for SECONDS COMMAND...: until the command succeeds.
 wait_for() {
   local deadline=$((SECONDS + $1)); shift
@@ -164,7 +174,7 @@ same "Tarvendel.ini holds the given game folder" "$(cat "$inst/Tarvendel.ini"; e
 
 same ".sdm belongs to Tarvendel.Demo" "$(reg_value "$classes\\.sdm")" "Tarvendel.Demo"
 check ".sdm lists Tarvendel.Demo among its programs (OpenWithProgids)" \
-  grep -qE '^    Tarvendel\.Demo    REG_SZ' <(wine reg query "$classes\\.sdm\\OpenWithProgids" /v Tarvendel.Demo 2>/dev/null)
+  reg_has "$classes\\.sdm\\OpenWithProgids" Tarvendel.Demo
 same "the file type's name" "$(reg_value "$progid")" "Soldat demo"
 same "the file type's icon" "$(reg_value "$progid\\DefaultIcon")" "$exe_win,0"
 same "the default verb is open" "$(reg_value "$progid\\shell")" "open"

@@ -459,9 +459,14 @@ StartResult StartUntilShown(const Start& start, After after = After::Nothing,
             result.privateBytes = counters.PrivateUsage;
         }
     } else if (after == After::Probe) {
+        // Wine's rename holds the file open for a moment after the new name
+        // shows (a sharing violation then): it is read again until it opens.
         double until = NowMs() + 10000;
-        while (!Exists(probeFile) && NowMs() < until) Sleep(2);
-        result.marks = ReadMarks(probeFile, begin);
+        for (;;) {
+            if (Exists(probeFile)) result.marks = ReadMarks(probeFile, begin);
+            if (!result.marks.empty() || NowMs() >= until) break;
+            Sleep(2);
+        }
         if (result.marks.empty()) fail(L"the probe wrote no steps");
         result.marks.emplace_back("seen", result.ms);
     }

@@ -3,9 +3,10 @@
 // nothing; it measures and writes a Markdown table (tools/bench runs it under
 // Wine and puts the table into docs/performance.md).
 //
-//   bench.exe [--exe PATH] [--exe32 PATH] [--compare PATH] [--floor PATH] [--doc FILE]
-//             [--out FILE] [--build TEXT] [--work FOLDER] [--keep] [--runs N] [--quick]
-//             [--sections LIST] [--detect poll|hook]
+//   bench.exe [--exe PATH] [--exe32 PATH] [--compare PATH] [--floor PATH]
+//             [--library-floor PATH] [--doc FILE] [--out FILE] [--build TEXT]
+//             [--work FOLDER] [--keep] [--runs N] [--quick] [--sections LIST]
+//             [--detect poll|hook]
 //   bench.exe --list-names N
 //
 // --exe      Tarvendel.exe to start (default: beside bench.exe)
@@ -13,6 +14,8 @@
 // --compare  another Tarvendel.exe (a candidate change): its start-ups run in
 //            turn with the first's, so that both meet the same machine state
 // --floor    the minimal one-window program (default: floor.exe beside bench.exe)
+// --library-floor  the library's window and controls without the program's
+//            logic (default: library_floor.exe beside bench.exe)
 // --doc      a Markdown file whose block between the lines <!-- bench:begin -->
 //            and <!-- bench:end --> is replaced by the new figures (or to which
 //            the block is appended)
@@ -30,11 +33,11 @@
 //            EVENT_OBJECT_SHOW; Wine 8 does not deliver it for other processes)
 // --list-names N  prints the names of the first N generated demos and ends
 //
-// The bench needs floor.exe, probe.exe, probe_floor.exe and dllcost.exe beside
-// it (the build puts them there).
+// The bench needs floor.exe, library_floor.exe, probe.exe, probe_floor.exe and
+// dllcost.exe beside it (the build puts them there).
 //
 // Each measure lies in its own file: startup.cpp (the start-ups
-// beside the floor, and where a start goes), memory.cpp, refresh.cpp,
+// beside the two floors, and where a start goes), memory.cpp, refresh.cpp,
 // autorename.cpp; report.cpp writes the table. launch.cpp starts a program
 // and notices its first window; folders.cpp makes the demo folders.
 //

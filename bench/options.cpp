@@ -51,6 +51,7 @@ void ReadArgument(Options& options, int argc, wchar_t** argv, int& i) {
     else if (arg == L"--exe32") options.exe32 = FullPath(value());
     else if (arg == L"--compare") options.compare = FullPath(value());
     else if (arg == L"--floor") options.floor = FullPath(value());
+    else if (arg == L"--library-floor") options.libraryFloor = FullPath(value());
     else if (arg == L"--doc") options.doc = FullPath(value());
     else if (arg == L"--out") options.out = FullPath(value());
     else if (arg == L"--build") options.build = value();
@@ -72,6 +73,7 @@ void ReadArgument(Options& options, int argc, wchar_t** argv, int& i) {
 void CheckPrograms(const Options& options) {
     if (!Exists(options.exe)) Die(L"no " + options.exe + L" (--exe)");
     if (!Exists(options.floor)) Die(L"no " + options.floor + L" (--floor)");
+    if (!Exists(options.libraryFloor)) Die(L"no " + options.libraryFloor + L" (--library-floor)");
     if (!options.exe32.empty() && !Exists(options.exe32)) Die(L"no " + options.exe32 + L" (--exe32)");
     if (!options.compare.empty() && !Exists(options.compare)) Die(L"no " + options.compare + L" (--compare)");
 }
@@ -83,6 +85,7 @@ Options ParseOptions(int argc, wchar_t** argv) {
     const std::wstring bin = FolderOf(MainModule::ModulePath());
     options.exe = bin + L"\\Tarvendel.exe";
     options.floor = bin + L"\\floor.exe";
+    options.libraryFloor = bin + L"\\library_floor.exe";
     for (int i = 1; i < argc; ++i) ReadArgument(options, argc, argv, i);
     if (options.quick) options.runs = 3;
     CheckPrograms(options);

@@ -9,7 +9,7 @@
 namespace bench {
 
 struct Options {
-    std::wstring exe, exe32, floor, doc, out, build, work;
+    std::wstring exe, exe32, floor, libraryFloor, doc, out, build, work;
     std::wstring compare;   // another Tarvendel.exe whose start-ups run in turn with the first's
     int runs = 11;
     bool quick = false;

@@ -1,7 +1,9 @@
 // Start-up: how long each of Tarvendel's first windows takes from just
-// before CreateProcessW to its being shown, beside the floor: floor.exe, the
-// least a Win32 program does to show one window. Then where a start goes,
-// step by step (probe.exe, probe_floor.exe and dllcost.exe).
+// before CreateProcessW to its being shown, beside two floors: floor.exe, the
+// least a Win32 program does to show one window, and library_floor.exe, the
+// library's own window and controls with the same manifest and fonts and
+// none of the program's logic. Then where a start goes, step by step
+// (probe.exe, probe_floor.exe and dllcost.exe).
 #pragma once
 
 #include "figures.h"
@@ -18,13 +20,14 @@ namespace bench {
 
 // Where the cases stand in StartCases' list; the compared build's follow.
 inline constexpr size_t kFloorCase = 0;
-inline constexpr size_t kLibraryEmptyCase = 1;
-inline constexpr size_t kLibrary10kCase = 2;
+inline constexpr size_t kLibraryFloorCase = 1;
+inline constexpr size_t kLibraryEmptyCase = 2;
+inline constexpr size_t kLibrary10kCase = 3;
 
-// The library's window.
+// The library's window, whose class the library floor shows too.
 inline constexpr wchar_t kLibraryClass[] = L"Tarvendel.Form4";
 
-// The floor, the real program's first windows, and the compared build's.
+// The floors, the real program's first windows, and the compared build's.
 std::vector<Start> StartCases(const Options& options, const Folders& folders);
 
 struct StartFigures {

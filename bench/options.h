@@ -1,0 +1,34 @@
+// The bench's command line (described at the head of bench.cpp) and the
+// number of runs each measure gets from it.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct Options {
+    std::wstring exe, exe32, floor, libraryFloor, doc, out, build, work;
+    std::wstring compare;   // another Tarvendel.exe whose start-ups run in turn with the first's
+    int runs = 11;
+    bool quick = false;
+    bool keep = false;
+    bool detectByHook = false;   // --detect hook: a WinEvent hook instead of polling EnumWindows
+    std::vector<std::wstring> sections = {L"startup", L"profile", L"memory", L"refresh", L"autorename", L"rename"};
+    bool Has(const wchar_t* section) const {
+        return std::find(sections.begin(), sections.end(), section) != sections.end();
+    }
+};
+
+// Ends the bench on an argument it does not know or a program that is not
+// there. "--list-names N" prints the names and ends it too.
+Options ParseOptions(int argc, wchar_t** argv);
+
+// Runs per measure: the start-ups get --runs, the slower measures fewer.
+struct Counts {
+    int start, refresh, big, rename, memory;
+};
+Counts CountsFor(const Options& options);
+
+} // namespace bench

@@ -14,8 +14,7 @@ Form4::Form4() : Window({L"Tarvendel.Form4", L"Vornak's Tarvendel", 353, 322, WS
 
 std::vector<ui::ControlDef> Form4::Layout() {
     return {
-        {&DemoList, L"LISTBOX", L"", {8, 8, 337, 225}, 7,
-         WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS, WS_EX_CLIENTEDGE},
+        ui::ListBox(&DemoList, {8, 8, 337, 225}, 7),
         ui::Button(&BPlay, L"Play selected demo", {8, 240, 113, 25}, 0, [this] { BPlay_Click(); }),
         ui::Button(&BRename, L"Rename selected", {128, 240, 105, 25}, 1, [this] { BRename_Click(); }),
         ui::Button(&BAutorename, L"Auto-Rename", {240, 240, 105, 25}, 2, [this] { BAutorename_Click(); }),

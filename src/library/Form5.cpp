@@ -14,7 +14,7 @@ Form5::Form5() : Window({L"Tarvendel.Form5", L"Rename file:", 465, 40, WS_OVERLA
 
 std::vector<ui::ControlDef> Form5::Layout() {
     return {
-        {&TFileName, L"EDIT", L"", {8, 8, 273, 25}, 0, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+        ui::TextBox(&TFileName, {8, 8, 273, 25}, 0),
         ui::Button(&BRename, L"Rename", {288, 8, 81, 25}, 1, [this] { BRename_Click(); }),
         ui::Button(&BCancel, L"Cancel", {376, 8, 81, 25}, 2, [this] { BCancel_Click(); }),
     };

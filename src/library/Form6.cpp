@@ -20,10 +20,7 @@ std::vector<ui::ControlDef> Form6::Layout() {
         ui::Label(&Label1, L"The autorename function allows you to change the name of every demo to its creation date.",
                   {8, 248, 219, 33}, 0, SS_CENTER, ui::kSmallText),
         ui::Button(&BRename, L"Rename the selected files", {232, 248, 145, 25}, 1, [this] { BRename_Click(); }),
-        {&DemoList, L"LISTBOX", L"", {8, 8, 393, 229}, 2,
-         WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_MULTIPLESEL |
-             LBS_OWNERDRAWFIXED,
-         WS_EX_CLIENTEDGE},
+        ui::ListBox(&DemoList, {8, 8, 393, 229}, 2, LBS_MULTIPLESEL | LBS_OWNERDRAWFIXED),
         ui::Button(&BCancel, L"X", {384, 248, 17, 25}, 3, [this] { BCancel_Click(); }),
     };
 }

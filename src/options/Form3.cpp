@@ -24,7 +24,7 @@ std::vector<ui::ControlDef> Form3::Layout() {
         // The label reaches to the path box (57 wide by design) so that its
         // caption never wraps where the font runs a little wider.
         ui::Label(&Label1, L"Soldat path:", {8, 16, 63, 17}, 0),
-        {&TSoldatPath, L"EDIT", L"", {72, 16, 233, 19}, 1, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+        ui::TextBox(&TSoldatPath, {72, 16, 233, 19}, 1),
         ui::Button(&Browse, L"...", {312, 16, 25, 17}, 2, [this] { Browse_Click(); }),
         FreeCamBox(L"Default \"Free camera\"", {24, 48, 305, 17}, 3),
         NoTextBox(L"Default \"No text, no menus, no cursor\"", {24, 64, 305, 17}, 4),

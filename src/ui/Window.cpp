@@ -318,6 +318,15 @@ ControlDef Label(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, 
     return {handle, L"STATIC", std::move(caption), rect, tabIndex, style | SS_NOPREFIX, 0, flags};
 }
 
+ControlDef TextBox(HWND* handle, Rect96 rect, int tabIndex) {
+    return {handle, L"EDIT", L"", rect, tabIndex, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+}
+
+ControlDef ListBox(HWND* handle, Rect96 rect, int tabIndex, DWORD style) {
+    constexpr DWORD kList = WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+    return {handle, L"LISTBOX", L"", rect, tabIndex, kList | style, WS_EX_CLIENTEDGE};
+}
+
 // ---- Instances -----------------------------------------------------------
 
 void RegisterReset(void (*reset)()) {

@@ -44,6 +44,11 @@ ControlDef CheckBox(HWND* handle, std::wstring caption, Rect96 rect, int tabInde
 // A one-line label (SS_LEFTNOWORDWRAP) unless a style is given.
 ControlDef Label(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, DWORD style = SS_LEFTNOWORDWRAP,
                  unsigned flags = 0);
+// A one-line text box that scrolls its text.
+ControlDef TextBox(HWND* handle, Rect96 rect, int tabIndex);
+// A list box with a scroll bar, in the order its entries are added; more
+// styles (LBS_MULTIPLESEL...) may be given.
+ControlDef ListBox(HWND* handle, Rect96 rect, int tabIndex, DWORD style = 0);
 
 struct WindowDef {
     const wchar_t* className;

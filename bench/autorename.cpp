@@ -100,7 +100,7 @@ void MeasureAutorenameLoad(const Folders& folders, const Counts& counts, Autoren
     const std::wstring demos = MainModule::SoldatPath + L"\\Demos";
     auto load = [] { ShowAndPaint(Form6::Get()); };
     Form6::Reset();
-    load();   // warm-up
+    load(); // warm-up
     for (int run = 0; run < counts.refresh; ++run) {
         Form6::Reset();
         PumpFor(50);
@@ -126,12 +126,12 @@ void MeasureAutorenameLoad(const Folders& folders, const Counts& counts, Autoren
 // run and its floor grow with the folder.
 void MeasureAutorenameRun(const Options& options, BenchHost& host, const Counts& counts, AutorenameFigures& out) {
     for (int run = 0; run < counts.rename; ++run) {
-        const std::wstring game =
-            MakeGameFolder(options.work + L"\\rename-" + std::to_wstring(run), kRunDemos, true, L"match");
+        const std::wstring game = MakeGameFolder(options.work + L"\\rename-" + std::to_wstring(run), kRunDemos, true,
+                                                 L"match");
         RunOnce(game, host, out);
         RemoveTree(game);
-        const std::wstring bare =
-            MakeGameFolder(options.work + L"\\move-" + std::to_wstring(run), kRunDemos, false, L"match");
+        const std::wstring bare = MakeGameFolder(options.work + L"\\move-" + std::to_wstring(run), kRunDemos, false,
+                                                 L"match");
         FloorOnce(bare, out);
         RemoveTree(bare);
         PumpFor(50);

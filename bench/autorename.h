@@ -30,7 +30,7 @@ public:
 
 struct AutorenameFigures {
     Figure load, loadFloor, run, runFloor;
-    Figure create, reset, list, read, mark, paint;   // the steps of the load
+    Figure create, reset, list, read, mark, paint; // the steps of the load
 };
 
 // The demos of the run.

@@ -5,7 +5,7 @@
 namespace bench {
 
 std::wstring Ms(double ms) {
-    if (ms > -0.05 && ms < 0.05) ms = 0;   // no "-0.0"
+    if (ms > -0.05 && ms < 0.05) ms = 0; // no "-0.0"
     return ms >= 100 ? Format(L"%.0f", ms) : Format(L"%.1f", ms);
 }
 

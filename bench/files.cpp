@@ -67,8 +67,8 @@ std::wstring FullPath(const std::wstring& path) {
 
 size_t Enumerate(const std::wstring& demosFolder) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW((demosFolder + L"\\*.sdm").c_str(), FindExInfoBasic, &found,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    HANDLE search = FindFirstFileExW((demosFolder + L"\\*.sdm").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (search == INVALID_HANDLE_VALUE) return 0;
     size_t count = 0;
     do ++count;

@@ -11,9 +11,9 @@ namespace bench {
 const std::string kDemoBytes = "SDM bench demo: not a recording, only a file of a demo's name.\n";
 
 std::wstring DemoName(int i) {
-    static const wchar_t* const maps[] = {L"ctf_Ash",  L"ctf_Laos", L"inf_Moonshine", L"ctf_Run",
-                                          L"htf_Desert", L"ctf_Voland", L"inf_Rise",   L"ctf_Kampf"};
-    static const wchar_t* const sides[] = {L"Red Ravens", L"Kess", L"Vornak", L"Blue Moon",
+    static const wchar_t* const maps[] = {L"ctf_Ash",    L"ctf_Laos",   L"inf_Moonshine", L"ctf_Run",
+                                          L"htf_Desert", L"ctf_Voland", L"inf_Rise",      L"ctf_Kampf"};
+    static const wchar_t* const sides[] = {L"Red Ravens", L"Kess",   L"Vornak", L"Blue Moon",
                                            L"clan war",   L"public", L"mix"};
     if (i % 97 == 13) return L"intro " + std::to_wstring(i);
     return Format(L"%ls %05d %ls vs %ls", maps[i % 8], i, sides[i % 7], sides[(i / 7) % 7]);
@@ -35,7 +35,7 @@ std::wstring MakeGameFolder(const std::wstring& path, int count, bool distinctTi
         FILETIME time{};
         if (distinctTimes) {
             ULARGE_INTEGER at = start;
-            at.QuadPart += static_cast<ULONGLONG>(i) * 10000000ULL * 61;   // a minute and a second apart
+            at.QuadPart += static_cast<ULONGLONG>(i) * 10000000ULL * 61; // a minute and a second apart
             time.dwLowDateTime = at.LowPart;
             time.dwHighDateTime = at.HighPart;
         }

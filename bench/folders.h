@@ -26,10 +26,10 @@ std::wstring DemoName(int i);
 std::wstring MakeGameFolder(const std::wstring& path, int count, bool distinctTimes, const wchar_t* prefix = nullptr);
 
 struct Folders {
-    std::map<int, std::wstring> games;       // demo count -> game folder
-    std::wstring demo;                       // a demo outside the game folder
-    std::wstring appEmpty, app10k;           // Tarvendel.exe with settings for 0 and 10,000 demos
-    std::wstring compareEmpty, compare10k;   // the same for --compare
+    std::map<int, std::wstring> games;     // demo count -> game folder
+    std::wstring demo;                     // a demo outside the game folder
+    std::wstring appEmpty, app10k;         // Tarvendel.exe with settings for 0 and 10,000 demos
+    std::wstring compareEmpty, compare10k; // the same for --compare
 };
 
 // Makes them all (or finds them made) in options.work.

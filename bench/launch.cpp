@@ -169,9 +169,9 @@ void StopDetection() {
 
 StartResult StartUntilShown(const Start& start, After after, const std::wstring& probeFile) {
     PROCESS_INFORMATION process{};
-    Pump();   // nothing stale in the queue
-    const double begin =
-        Launch(start.exe, start.arguments, after == After::Probe ? probeFile : std::wstring(), process);
+    Pump(); // nothing stale in the queue
+    const double begin = Launch(start.exe, start.arguments, after == After::Probe ? probeFile : std::wstring(),
+                                process);
     StartResult result;
     result.ms = WaitUntilShown(start, process, begin) - begin;
     if (after == After::Memory) {

@@ -18,17 +18,17 @@ struct Start {
     std::wstring label;
     std::wstring exe;
     std::wstring arguments;
-    std::wstring windowClass;   // the window it must show
+    std::wstring windowClass; // the window it must show
 };
 
 // A probe's steps: name, and milliseconds after the start.
 using Marks = std::vector<std::pair<std::string, double>>;
 
 struct StartResult {
-    double ms = 0;   // from just before CreateProcessW to the window seen shown
+    double ms = 0; // from just before CreateProcessW to the window seen shown
     SIZE_T peakWorkingSet = 0;
     SIZE_T privateBytes = 0;
-    Marks marks;     // a probe's steps
+    Marks marks; // a probe's steps
 };
 
 // What happens between the window's being seen and the program's end.

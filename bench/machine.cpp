@@ -60,8 +60,9 @@ std::wstring MachineDescription() {
     MEMORYSTATUSEX memory{};
     memory.dwLength = sizeof(memory);
     GlobalMemoryStatusEx(&memory);
-    return cpu + Format(L", %lu logical processors, %.1f GB of memory; ", info.dwNumberOfProcessors,
-                        static_cast<double>(memory.ullTotalPhys) / (1024.0 * 1024.0 * 1024.0)) +
+    return cpu +
+           Format(L", %lu logical processors, %.1f GB of memory; ", info.dwNumberOfProcessors,
+                  static_cast<double>(memory.ullTotalPhys) / (1024.0 * 1024.0 * 1024.0)) +
            SystemDescription();
 }
 

@@ -14,7 +14,7 @@ namespace bench {
 
 struct MemoryFigures {
     std::vector<Start> starts;
-    std::vector<Figure> peak, privateBytes;   // KB, one per start
+    std::vector<Figure> peak, privateBytes; // KB, one per start
 };
 
 void MeasureMemory(const Options& options, const Folders& folders, const Counts& counts, MemoryFigures& out);

@@ -10,11 +10,11 @@ namespace bench {
 
 struct Options {
     std::wstring exe, exe32, floor, libraryFloor, doc, out, build, work;
-    std::wstring compare;   // another Tarvendel.exe whose start-ups run in turn with the first's
+    std::wstring compare; // another Tarvendel.exe whose start-ups run in turn with the first's
     int runs = 11;
     bool quick = false;
     bool keep = false;
-    bool detectByHook = false;   // --detect hook: a WinEvent hook instead of polling EnumWindows
+    bool detectByHook = false; // --detect hook: a WinEvent hook instead of polling EnumWindows
     std::vector<std::wstring> sections = {L"startup", L"profile", L"memory", L"refresh", L"autorename", L"rename"};
     bool Has(const wchar_t* section) const {
         return std::find(sections.begin(), sections.end(), section) != sections.end();

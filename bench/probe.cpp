@@ -104,16 +104,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = L"TarvendelBenchFloor";
     RegisterClassW(&wc);
-    HWND window = CreateWindowExW(0, wc.lpszClassName, L"Floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 359, 351, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"Floor", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 359, 351, nullptr, nullptr, instance, nullptr);
     ShowWindow(window, SW_SHOW);
 #else
     (void)instance;
     // The common controls first, on their own, for the windows Start
     // registers them for (the library and the play options window; not the
     // splash); Start's own call then costs nothing.
-    const std::vector<std::wstring> words =
-        MainModule::SplitArguments(MainModule::ArgumentsOf(GetCommandLineW()));
+    const std::vector<std::wstring> words = MainModule::SplitArguments(MainModule::ArgumentsOf(GetCommandLineW()));
     if (words.empty() || words[0] == L"-c") {
         MainModule::InitControls();
         g_marks.push_back({"controls-registered", Now()});

@@ -22,7 +22,7 @@ void MeasureCase(Form4& library, const std::wstring& game, RefreshCase& c) {
         PaintNow(library.Hwnd());
     };
     if (!library.IsLoaded()) library.Show();
-    refresh();   // warm-up
+    refresh(); // warm-up
     Enumerate(demos);
     PumpFor(50);
     for (int run = 0; run < c.runs; ++run) {

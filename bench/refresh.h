@@ -20,7 +20,7 @@ struct RefreshCase {
 
 struct RefreshFigures {
     std::vector<RefreshCase> cases;
-    Figure reset, names, fill, paint;   // the steps of a refresh of 10,000
+    Figure reset, names, fill, paint; // the steps of a refresh of 10,000
 };
 
 void MeasureRefresh(const Folders& folders, const Counts& counts, RefreshFigures& out);

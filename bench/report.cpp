@@ -187,8 +187,8 @@ void WriteRefresh(Report& r, const RefreshFigures& rf, const AutorenameFigures& 
     r.Line(L"### The library's refresh (the list emptied, re-read and painted) beside a bare "
            L"FindFirstFileExW enumeration of the same folder");
     r.Line();
-    r.Row({L"Demos", L"Refresh", L"Spread", L"Enumeration (floor)", L"Spread", L"Runs", L"× floor",
-           L"Goal: ≤ 2× floor"});
+    r.Row(
+        {L"Demos", L"Refresh", L"Spread", L"Enumeration (floor)", L"Spread", L"Runs", L"× floor", L"Goal: ≤ 2× floor"});
     r.Row({L"---", L"---:", L"---:", L"---:", L"---:", L"---:", L"---:", L"---"});
     for (const RefreshCase& c : rf.cases) {
         r.Row({Grouped(static_cast<unsigned long long>(c.count)), Ms(c.refresh.Median()), Spread(c.refresh),
@@ -209,8 +209,7 @@ void WriteAutorenameLoadSteps(Report& r, const AutorenameFigures& a) {
     r.Line();
     r.Row({L"Step", L"Median", L"Spread"});
     r.Row({L"---", L"---:", L"---:"});
-    r.Row({L"The window, its controls and an empty list, shown and painted", Ms(a.create.Median()),
-           Spread(a.create)});
+    r.Row({L"The window, its controls and an empty list, shown and painted", Ms(a.create.Median()), Spread(a.create)});
     r.Row({L"Empty the list (LB_RESETCONTENT)", Ms(a.reset.Median()), Spread(a.reset)});
     r.Row({L"Read the folder and fill the list (ListDemos)", Ms(a.list.Median()), Spread(a.list)});
     r.Row({L"Read every entry back (LB_GETTEXTLEN, LB_GETTEXT)", Ms(a.read.Median()), Spread(a.read)});
@@ -253,8 +252,7 @@ void WriteMemory(Report& r, const MemoryFigures& m) {
     for (size_t i = 0; i < m.starts.size(); ++i) {
         const Figure& peak = m.peak[i];
         r.Row({m.starts[i].label, Kb(peak.Median()), Kb(peak.Min()) + L"–" + Kb(peak.Max()),
-               privateReported ? Kb(m.privateBytes[i].Median()) : L"not reported",
-               std::to_wstring(peak.runs.size())});
+               privateReported ? Kb(m.privateBytes[i].Median()) : L"not reported", std::to_wstring(peak.runs.size())});
     }
 }
 

@@ -35,8 +35,7 @@ void MeasureStartUps(const Options& options, const Folders& folders, const Count
     out.starts = StartCases(options, folders);
     const size_t n = out.starts.size();
     out.time.assign(n, {});
-    Progress(L"start-up: one warm-up start of each, then " + std::to_wstring(counts.start) +
-             L" runs of each, in turn");
+    Progress(L"start-up: one warm-up start of each, then " + std::to_wstring(counts.start) + L" runs of each, in turn");
     for (const Start& start : out.starts) StartUntilShown(start);
     // In turn, each run starting at the next case, with a pause after each
     // start for the ended program's teardown.
@@ -55,8 +54,7 @@ void MeasureStartUps(const Options& options, const Folders& folders, const Count
 namespace {
 
 // dllcost.exe, once to warm up, then once a run.
-void MeasureDllCost(const std::wstring& dllcost, const std::wstring& file, const Counts& counts,
-                    ProfileFigures& out) {
+void MeasureDllCost(const std::wstring& dllcost, const std::wstring& file, const Counts& counts, ProfileFigures& out) {
     RunToEnd(dllcost, file);
     for (int run = 0; run < counts.start; ++run) {
         Marks marks = RunToEnd(dllcost, file);

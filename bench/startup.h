@@ -32,7 +32,7 @@ std::vector<Start> StartCases(const Options& options, const Folders& folders);
 
 struct StartFigures {
     std::vector<Start> starts;
-    std::vector<Figure> time;   // one per start
+    std::vector<Figure> time; // one per start
 };
 
 // One warm-up start of each, then counts.start runs of each, in turn.
@@ -41,9 +41,9 @@ void MeasureStartUps(const Options& options, const Folders& folders, const Count
 // Where a start goes: probe.exe (Tarvendel's start with its steps written
 // down) and probe_floor.exe (the floor's), started as the real ones are.
 struct ProfileFigures {
-    std::vector<std::pair<std::string, Figure>> dlls;   // dllcost.exe: each step in its order
+    std::vector<std::pair<std::string, Figure>> dlls; // dllcost.exe: each step in its order
     std::vector<Start> starts;
-    std::vector<std::map<std::string, Figure>> steps;   // per start: step -> its length
+    std::vector<std::map<std::string, Figure>> steps; // per start: step -> its length
     std::vector<Figure> totals;
 };
 

@@ -52,8 +52,7 @@ TEST_F(EndToEndTest, ADemoPathAlonePlaysTheDemoWithTheDefaults) {
     EXPECT_EQ(exitCode, 0u);
     auto launches = WaitForLaunches(game->path);
     ASSERT_EQ(launches.size(), 1u);
-    EXPECT_EQ(launches[0].commandLine,
-              L"\"" + game->path + L"\\Soldat.exe\" -demo final round 1 150 0 1");
+    EXPECT_EQ(launches[0].commandLine, L"\"" + game->path + L"\\Soldat.exe\" -demo final round 1 150 0 1");
     EXPECT_EQ(ReadBytes(game->Demo(L"final round.sdm")), "a recorded round");
 }
 
@@ -106,10 +105,12 @@ TEST_F(EndToEndTest, SavingTheSettingsWithARestartStartsANewLibrary) {
     EXPECT_EQ(exitCode, 0u);
 
     ClassSearch search{L"Tarvendel.Form4", tarvendel.Id(), nullptr};
-    PumpUntil([&] {
-        EnumWindows(&FindOtherProcessWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    }, 10000);
+    PumpUntil(
+        [&] {
+            EnumWindows(&FindOtherProcessWindow, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        10000);
     ASSERT_NE(search.found, nullptr) << "no new library window";
     DWORD newPid = 0;
     GetWindowThreadProcessId(search.found, &newPid);

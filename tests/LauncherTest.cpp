@@ -36,7 +36,6 @@ protected:
         for (const Launch& launch : Launched(count)) lines.insert(launch.commandLine);
         return lines;
     }
-
 };
 
 TEST_F(LauncherTest, FileExistsSeesOnlyVisibleFilesAtExactlyThatPath) {
@@ -73,7 +72,7 @@ TEST_F(LauncherTest, ADemoFromElsewhereIsCopiedUnderItsNameAndPlayed) {
     EXPECT_EQ(launches[0].commandLine, Expected(L"match"));
     wchar_t cwd[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, cwd);
-    EXPECT_EQ(launches[0].currentFolder, cwd);   // inherited, not set
+    EXPECT_EQ(launches[0].currentFolder, cwd); // inherited, not set
     EXPECT_TRUE(host.messages.empty());
     EXPECT_FALSE(host.ended);
 }
@@ -104,8 +103,8 @@ TEST_F(LauncherTest, TakenNamesGetUnderscoresUntilAFreeNameOrTheSameDemo) {
     EXPECT_EQ(PlayDemo(demo), MainModule::True);
     EXPECT_EQ(game->Demos(), (std::vector<std::wstring>{L"match.sdm", L"match_.sdm", L"match__.sdm"}));
 
-    EXPECT_EQ(CommandLines(3), (std::multiset<std::wstring>{Expected(L"match_"), Expected(L"match__"),
-                                                            Expected(L"match__")}));
+    EXPECT_EQ(CommandLines(3),
+              (std::multiset<std::wstring>{Expected(L"match_"), Expected(L"match__"), Expected(L"match__")}));
 }
 
 TEST_F(LauncherTest, OnlyTheSameBytesCountAsTheSameDemo) {
@@ -203,8 +202,8 @@ TEST_F(LauncherTest, PathsAreTakenAsWindowsAndShellsPassThem) {
     EXPECT_EQ(game->Demos(), (std::vector<std::wstring>{L"long form.sdm", L"my match.sdm", L"relative.sdm"}));
     EXPECT_EQ(ReadBytes(game->Demo(L"my match.sdm")), "quoted");
     EXPECT_EQ(ReadBytes(game->Demo(L"relative.sdm")), "relative");
-    EXPECT_EQ(CommandLines(3), (std::multiset<std::wstring>{Expected(L"my match"), Expected(L"long form"),
-                                                            Expected(L"relative")}));
+    EXPECT_EQ(CommandLines(3),
+              (std::multiset<std::wstring>{Expected(L"my match"), Expected(L"long form"), Expected(L"relative")}));
     EXPECT_TRUE(host.messages.empty());
 }
 

@@ -17,13 +17,13 @@ namespace {
 
 struct Control {
     HWND handle;
-    const wchar_t* text;   // nullptr: set at load, checked by the window's own tests
+    const wchar_t* text; // nullptr: set at load, checked by the window's own tests
     ui::Rect96 rect;
 };
 
 struct Frame {
     const wchar_t* caption;
-    int clientWidth, clientHeight;   // at 96 DPI
+    int clientWidth, clientHeight; // at 96 DPI
     bool closeBox;
     bool toolWindow = false;
 };
@@ -74,8 +74,7 @@ void ExpectLayout(ui::Window& form, const Frame& frame, const std::vector<Contro
 
     // Tab order is creation order: the children in their z-order.
     std::vector<HWND> order, expected;
-    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        order.push_back(child);
+    for (HWND child = GetWindow(hwnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) order.push_back(child);
     for (const Control& control : controls) {
         expected.push_back(control.handle);
         if (control.text) {
@@ -91,8 +90,7 @@ void ExpectLayout(ui::Window& form, const Frame& frame, const std::vector<Contro
     RECT outer, client;
     GetWindowRect(hwnd, &outer);
     GetClientRect(hwnd, &client);
-    RECT suggested{outer.left, outer.top,
-                   outer.right + MulDiv(frame.clientWidth, 144, 96) - client.right,
+    RECT suggested{outer.left, outer.top, outer.right + MulDiv(frame.clientWidth, 144, 96) - client.right,
                    outer.bottom + MulDiv(frame.clientHeight, 144, 96) - client.bottom};
     SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     ASSERT_EQ(form.Dpi(), 144);

@@ -66,8 +66,8 @@ TEST(DemoListing, PatternsAndLongNameMatching) {
 TEST_F(LibraryTest, ListsOnlyVisibleSdmFilesUnderTheirNamesWithoutExtension) {
     AddDemos({L"b match", L"a", L"", L"UPPER", L"2009-3-5_7-3-9"});
     WriteBytes(game->Demo(L"UPPER.sdm"), "x");
-    for (const wchar_t* other : {L"notes.txt", L"x.sdmx", L"y.sdm_bak", L"z.sdm~", L"hidden.sdm", L"system.sdm",
-                                 L"readonly.sdm"})
+    for (const wchar_t* other :
+         {L"notes.txt", L"x.sdmx", L"y.sdm_bak", L"z.sdm~", L"hidden.sdm", L"system.sdm", L"readonly.sdm"})
         WriteBytes(game->Demo(other), "x");
     SetFileAttributesW(game->Demo(L"hidden.sdm").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesW(game->Demo(L"system.sdm").c_str(), FILE_ATTRIBUTE_SYSTEM);
@@ -101,7 +101,7 @@ TEST_F(LibraryTest, CommandsThatNeedASelectionSaySoAndDoNothing) {
         ASSERT_EQ(host.messages.size(), 1u);
         EXPECT_EQ(host.messages[0].text, L"Please select a demo file!");
         EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONINFORMATION));
-        EXPECT_EQ(host.messages[0].owner, form.Hwnd());   // modal to the library
+        EXPECT_EQ(host.messages[0].owner, form.Hwnd()); // modal to the library
         EXPECT_TRUE(form.IsVisible());
         EXPECT_TRUE(form.IsEnabled());
     }
@@ -154,7 +154,7 @@ TEST_F(LibraryTest, DeleteAsksAndTheNextEntryTakesTheSelection) {
     Click(form.BDelete);
     EXPECT_FALSE(Exists(game->Demo(before[1] + L".sdm")));
     EXPECT_EQ(Entries(form), (Names{before[0], before[2]}));
-    EXPECT_EQ(form.Selected(), 1);   // the entry that followed
+    EXPECT_EQ(form.Selected(), 1); // the entry that followed
 
     // Deleting the last entry leaves the new last one selected.
     host.Answer(IDYES);
@@ -172,7 +172,7 @@ TEST_F(LibraryTest, AFailedDeleteIsExplainedAndAVanishedDemoIsNot) {
     AddDemos({L"kept", L"vanished", L"new"});
     SetFileAttributesW(game->Demo(L"kept.sdm").c_str(), FILE_ATTRIBUTE_READONLY);
     Form4& form = Open();
-    DeleteFileW(game->Demo(L"new.sdm").c_str());   // gone since the list was read
+    DeleteFileW(game->Demo(L"new.sdm").c_str()); // gone since the list was read
 
     Select(form, L"kept");
     host.Answer(IDYES);
@@ -182,20 +182,21 @@ TEST_F(LibraryTest, AFailedDeleteIsExplainedAndAVanishedDemoIsNot) {
     EXPECT_EQ(host.messages[1].text.find(L"Could not delete the demo '" + game->Demo(L"kept.sdm") + L"': "), 0u);
     EXPECT_NE(host.messages[1].text.find(L"(error 5)"), std::wstring::npos);
     EXPECT_TRUE(Exists(game->Demo(L"kept.sdm")));
-    EXPECT_EQ(Sorted(Entries(form)), (Names{L"kept", L"vanished"}));   // re-read all the same
+    EXPECT_EQ(Sorted(Entries(form)), (Names{L"kept", L"vanished"})); // re-read all the same
 
     DeleteFileW(game->Demo(L"vanished.sdm").c_str());
     Select(form, L"vanished");
     host.Answer(IDYES);
     Click(form.BDelete);
-    EXPECT_EQ(host.messages.size(), 3u);   // only the question
+    EXPECT_EQ(host.messages.size(), 3u); // only the question
     EXPECT_EQ(Entries(form), Names{L"kept"});
 
     // Held open by another program that lets it be deleted: the platform
     // reports the delete as done, but the file stays until it is let go.
     AddDemos({L"held"});
     HANDLE held = CreateFileW(game->Demo(L"held.sdm").c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     form.RefreshDemoList();
     Select(form, L"held");
@@ -239,7 +240,7 @@ TEST_F(LibraryTest, PlayEndsTheProgramWhetherOrNotTheGameStarted) {
     auto launches = WaitForLaunches(game->path);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].commandLine, game->path + L"\\Soldat.exe -demo final round 0 100 0 0");
-    EXPECT_EQ(NamesIn(game->path + L"\\Demos"), Names{L"final round.sdm"});   // played in place
+    EXPECT_EQ(NamesIn(game->path + L"\\Demos"), Names{L"final round.sdm"}); // played in place
 
     ResetHost();
     DeleteFileW((game->path + L"\\Soldat.exe").c_str());
@@ -261,7 +262,7 @@ TEST_F(LibraryTest, AWindowThatHandsBackGetsOneReReadWithinATick) {
     EXPECT_TRUE(form.FileTimer.Enabled());
 
     AddDemos({L"b"});
-    PumpFor(250);   // disabled: the poll waits
+    PumpFor(250); // disabled: the poll waits
     EXPECT_EQ(Entries(form), Names{L"a"});
 
     // The other window's hand-back: enable the library, hide itself.
@@ -272,7 +273,7 @@ TEST_F(LibraryTest, AWindowThatHandsBackGetsOneReReadWithinATick) {
     EXPECT_EQ(form.Selected(), 0);
 
     AddDemos({L"c"});
-    PumpFor(250);   // one re-read only
+    PumpFor(250); // one re-read only
     EXPECT_EQ(Entries(form).size(), 2u);
 }
 

@@ -33,14 +33,14 @@ protected:
 TEST_F(OptionsTest, OpensWithThePlayValuesShown) {
     Config::PlayFreeCam = 1;
     Config::PlayNoText = 0;
-    Config::PlayExtract = 2;   // anything but 0 shows ticked
+    Config::PlayExtract = 2; // anything but 0 shows ticked
     Form1& form = Open();
     ASSERT_TRUE(form.IsVisible());
     EXPECT_EQ(TextOf(form.Label1), MainModule::TitleText);
     EXPECT_EQ(SendMessageW(form.CFreeCam, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(SendMessageW(form.CNoText, BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(SendMessageW(form.CExtractDemo, BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_EQ(Config::PlayExtract, 2);   // showing a value does not change it
+    EXPECT_EQ(Config::PlayExtract, 2); // showing a value does not change it
 }
 
 TEST_F(OptionsTest, TheSpeedBoxFollowsTheSliderFromTheFirstTick) {
@@ -58,15 +58,15 @@ TEST_F(OptionsTest, TheSpeedBoxFollowsTheSliderFromTheFirstTick) {
     Key(form.Speed, VK_HOME);
     ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"1%"; }));
     EXPECT_EQ(Config::PlaySpeed, 1);
-    Key(form.Speed, VK_RIGHT);   // one step
+    Key(form.Speed, VK_RIGHT); // one step
     ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"2%"; }));
-    Key(form.Speed, VK_NEXT);    // one page
+    Key(form.Speed, VK_NEXT); // one page
     ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"7%"; }));
     EXPECT_EQ(Config::PlaySpeed, 7);
 }
 
 TEST_F(OptionsTest, SpeedsTheSliderCannotShowAreBroughtIntoRange) {
-    Config::PlaySpeed = 0;   // a missing Speed key
+    Config::PlaySpeed = 0; // a missing Speed key
     Form1& form = Open();
     ASSERT_TRUE(PumpUntil([&] { return TextOf(form.SpeedT) == L"1%"; }));
     EXPECT_EQ(Config::PlaySpeed, 1);
@@ -88,7 +88,7 @@ TEST_F(OptionsTest, EachCheckBoxSetsItsPlayValue) {
     EXPECT_EQ(Config::PlayExtract, 1);
     SendMessageW(form.CFreeCam, BM_CLICK, 0, 0);
     EXPECT_EQ(Config::PlayFreeCam, 0);
-    EXPECT_EQ(Config::DefFreeCam, 0);   // the defaults stay as they were
+    EXPECT_EQ(Config::DefFreeCam, 0); // the defaults stay as they were
     EXPECT_EQ(Config::DefNoText, 0);
 }
 

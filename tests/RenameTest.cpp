@@ -98,7 +98,7 @@ TEST_F(RenameTest, BlanksBecomeUnderscoresAndTheLibraryReReadsWithinATick) {
     }));
     EXPECT_EQ(library.Selected(), position);
     EXPECT_FALSE(library.FileTimer.Enabled());
-    EXPECT_EQ(MainModule::RenameName, L"b");   // kept after Rename
+    EXPECT_EQ(MainModule::RenameName, L"b"); // kept after Rename
 
     // An empty name gives the file ".sdm".
     RenameWindowFor(L"a");
@@ -137,9 +137,10 @@ TEST_F(RenameTest, ADemoGoneSinceTheListWasReadIsReported) {
 
 TEST_F(RenameTest, NamesThatWouldLeaveTheFolderOrReachADeviceAreRefused) {
     AddDemo(L"a");
-    const std::wstring refused[] = {L"..\\escaped", L"sub/dir", L"C:evil", L"x:stream", L"a*", L"what?", L"say\"hi",
-                                    L"a<b", L"a>b", L"a|b", L"tab\there", L"CON", L"con", L"NUL", L"aux",
-                                    L"PRN", L"COM1", L"lpt9", L"nul.txt", L"CON.sdm", L"COM\u00B9", L"lpt\u00B2", L"Com\u00B3.x"};
+    const std::wstring refused[] = {L"..\\escaped", L"sub/dir", L"C:evil",    L"x:stream",  L"a*",         L"what?",
+                                    L"say\"hi",     L"a<b",     L"a>b",       L"a|b",       L"tab\there",  L"CON",
+                                    L"con",         L"NUL",     L"aux",       L"PRN",       L"COM1",       L"lpt9",
+                                    L"nul.txt",     L"CON.sdm", L"COM\u00B9", L"lpt\u00B2", L"Com\u00B3.x"};
     for (const std::wstring& typed : refused) {
         host.messages.clear();
         RenameWindowFor(L"a");
@@ -149,7 +150,7 @@ TEST_F(RenameTest, NamesThatWouldLeaveTheFolderOrReachADeviceAreRefused) {
         EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR));
     }
     EXPECT_EQ(DemoFiles(), Names{L"a.sdm"});
-    EXPECT_TRUE(NamesIn(game->path).size() == 2u);   // Demos and Soldat.exe, nothing else
+    EXPECT_TRUE(NamesIn(game->path).size() == 2u); // Demos and Soldat.exe, nothing else
     EXPECT_FALSE(Exists(temp / L"escaped.sdm"));
 
     // Names that only look alike pass.
@@ -257,10 +258,10 @@ TEST_F(AutorenameTest, NamesComeFromTheUtcCreationTimeWithoutLeadingZeros) {
 TEST_F(AutorenameTest, TakenNamesAskYesSkipsNoAddsUnderscores) {
     SYSTEMTIME second = Utc(2010, 1, 2, 3, 4, 5);
     AddDemo(L"first", &second);
-    AddDemo(L"second", &second);          // the same second: asked, skipped
-    AddDemo(L"2010-1-2_3-4-5", &second);  // already named so: asked, No once
+    AddDemo(L"second", &second);         // the same second: asked, skipped
+    AddDemo(L"2010-1-2_3-4-5", &second); // already named so: asked, No once
     SYSTEMTIME other = Utc(2011, 6, 7, 8, 9, 10);
-    AddDemo(L"third", &other);            // two names taken: No twice
+    AddDemo(L"third", &other); // two names taken: No twice
     WriteBytes(game->Demo(L"2011-6-7_8-9-10.sdm"), "x");
     SetFileTimes(game->Demo(L"2011-6-7_8-9-10.sdm"), other);
     WriteBytes(game->Demo(L"2011-6-7_8-9-10_.sdm"), "y");
@@ -305,8 +306,8 @@ TEST_F(AutorenameTest, FailuresAreReportedNotCountedAndTheRunGoesOn) {
     Form6& form = Open();
     DeleteFileW(game->Demo(L"vanishing.sdm").c_str());
     // Held open without leave to delete or rename: the rename fails.
-    HANDLE busy = CreateFileW(game->Demo(L"busy.sdm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE busy = CreateFileW(game->Demo(L"busy.sdm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
     ASSERT_NE(busy, INVALID_HANDLE_VALUE);
     Run(form);
     CloseHandle(busy);
@@ -314,12 +315,11 @@ TEST_F(AutorenameTest, FailuresAreReportedNotCountedAndTheRunGoesOn) {
     EXPECT_EQ(DemoFiles(), (Names{L"2012-1-1_0-0-3.sdm", L"busy.sdm"}));
     EXPECT_EQ(LastReport(), L"Successfully renamed 1 files!");
     auto starts = [&](const std::wstring& prefix) {
-        return std::any_of(host.messages.begin(), host.messages.end(), [&](const Message& m) {
-            return m.text.rfind(prefix, 0) == 0 && m.Icon() == MB_ICONERROR;
-        });
+        return std::any_of(host.messages.begin(), host.messages.end(),
+                           [&](const Message& m) { return m.text.rfind(prefix, 0) == 0 && m.Icon() == MB_ICONERROR; });
     };
-    EXPECT_TRUE(starts(L"Could not rename '" + game->Demo(L"busy.sdm") + L"' to '" +
-                       game->Demo(L"2012-1-1_0-0-1.sdm") + L"': "));
+    EXPECT_TRUE(starts(L"Could not rename '" + game->Demo(L"busy.sdm") + L"' to '" + game->Demo(L"2012-1-1_0-0-1.sdm") +
+                       L"': "));
     EXPECT_TRUE(starts(L"Could not read the creation time of '" + game->Demo(L"vanishing.sdm") + L"': "));
 }
 

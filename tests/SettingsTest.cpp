@@ -21,7 +21,8 @@ protected:
 };
 
 TEST_F(SettingsTest, LoadsEveryValueAndCopiesTheDefaultsIntoThePlayValues) {
-    WriteIniText("[Soldat]\r\nPath=C:\\Games\\Soldat\r\n[Defaults]\r\nFreeCam=1\r\nNoText=0\r\nExtract=1\r\nSpeed=150\r\n");
+    WriteIniText(
+        "[Soldat]\r\nPath=C:\\Games\\Soldat\r\n[Defaults]\r\nFreeCam=1\r\nNoText=0\r\nExtract=1\r\nSpeed=150\r\n");
     ASSERT_TRUE(Config::LoadSettings());
     EXPECT_EQ(Config::IniFile, ini);
     EXPECT_EQ(MainModule::SoldatPath, L"C:\\Games\\Soldat");
@@ -93,11 +94,12 @@ TEST_F(SettingsTest, ANumberThatIsNotAWholeNumberStopsTheStartWithAClearReport) 
     struct Case {
         const char* key;
         const char* value;
-    } cases[] = {{"FreeCam", ""}, {"NoText", "abc"}, {"Extract", "1.5"}, {"Speed", "32768"}, {"Speed", "40000"},
-                 {"FreeCam", "-32769"}, {"Speed", "0x10"}, {"Speed", "-"}, {"FreeCam", "1 0"}};
+    } cases[] = {{"FreeCam", ""},       {"NoText", "abc"}, {"Extract", "1.5"}, {"Speed", "32768"}, {"Speed", "40000"},
+                 {"FreeCam", "-32769"}, {"Speed", "0x10"}, {"Speed", "-"},     {"FreeCam", "1 0"}};
     for (const Case& c : cases) {
         ResetHost();
-        std::string text = "[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n";
+        std::string text =
+            "[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n";
         std::string line = std::string(c.key) + "=";
         size_t at = text.find(line);
         text.replace(at, text.find("\r\n", at) - at, line + c.value);
@@ -119,7 +121,7 @@ TEST_F(SettingsTest, ANumberThatIsNotAWholeNumberStopsTheStartWithAClearReport) 
 }
 
 TEST_F(SettingsTest, ReadAndWriteSingleKeys) {
-    EXPECT_EQ(Config::ReadIni(ini, L"Soldat", L"Path"), L"0");   // no file yet
+    EXPECT_EQ(Config::ReadIni(ini, L"Soldat", L"Path"), L"0"); // no file yet
     EXPECT_TRUE(Config::WriteIni(ini, L"Soldat", L"Path", L"E:\\Soldat"));
     EXPECT_TRUE(Config::WriteIni(ini, L"Defaults", L"Speed", L"75"));
     EXPECT_EQ(Config::ReadIni(ini, L"Soldat", L"Path"), L"E:\\Soldat");

@@ -139,16 +139,16 @@ TEST_F(SettingsWindowTest, BoxesAndSliderChangeTheDefaultsAtOnceAndCancelKeepsTh
     EXPECT_EQ(Config::DefExtract, 1);
     SendMessageW(form.Speed, WM_KEYDOWN, VK_HOME, 0);
     ASSERT_TRUE(PumpUntil([&] { return Config::DefSpeed == 1; }));
-    EXPECT_EQ(Config::PlayFreeCam, 0);   // the play values are not the defaults
+    EXPECT_EQ(Config::PlayFreeCam, 0); // the play values are not the defaults
     EXPECT_EQ(Config::PlaySpeed, 100);
 
     Click(form.BCancel);
     EXPECT_FALSE(form.IsVisible());
     EXPECT_EQ(Config::DefFreeCam, 1);
-    EXPECT_EQ(Ini(L"Defaults", L"FreeCam"), L"0");   // nothing saved
+    EXPECT_EQ(Ini(L"Defaults", L"FreeCam"), L"0"); // nothing saved
 
     Form4::Get().SetEnabled(false);
-    form.Show();   // shown again as it was left
+    form.Show(); // shown again as it was left
     EXPECT_EQ(SendMessageW(form.CFreeCam, BM_GETCHECK, 0, 0), BST_CHECKED);
     host.Answer(IDNO);
     Click(form.BSave);
@@ -182,7 +182,7 @@ TEST_F(SettingsWindowTest, SaveWritesTheFiveKeysInOrderAndNoReturnsToTheOpener) 
     EXPECT_FALSE(form.IsVisible());
     EXPECT_TRUE(Form4::Get().IsEnabled());
     EXPECT_FALSE(host.ended);
-    EXPECT_EQ(MainModule::SoldatPath, L"C:\\Games\\Soldat");   // takes effect at the next start
+    EXPECT_EQ(MainModule::SoldatPath, L"C:\\Games\\Soldat"); // takes effect at the next start
 }
 
 TEST_F(SettingsWindowTest, CancelHandsBackToWhicheverOpenerIsShown) {

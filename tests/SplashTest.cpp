@@ -54,7 +54,7 @@ TEST_F(SplashTest, FadesInInSeventeenStepsHoldsThenLaunchesAndEnds) {
 
     std::vector<int> expected;
     for (int alpha = 15; alpha <= 255; alpha += 15) expected.push_back(alpha);
-    expected.push_back(255);   // the eighteenth tick: fully opaque, never 270
+    expected.push_back(255); // the eighteenth tick: fully opaque, never 270
     EXPECT_EQ(alphas, expected);
 
     Form2& splash = Form2::Get();

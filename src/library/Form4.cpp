@@ -10,7 +10,8 @@
 
 using namespace MainModule;
 
-Form4::Form4() : Window({L"Tarvendel.Form4", L"Vornak's Tarvendel", 353, 322, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0}) {}
+Form4::Form4()
+    : Window({L"Tarvendel.Form4", L"Vornak's Tarvendel", 353, 322, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0}) {}
 
 std::vector<ui::ControlDef> Form4::Layout() {
     return {
@@ -100,7 +101,8 @@ void Form4::BDelete_Click() {
     } else if (AnythingAt(path)) {
         // Reported as deleted, yet still there: another program holds it open
         // (it goes when that program lets go of it), or the folder keeps it.
-        ui::ErrorBox(L"The demo '" + path + L"' is still there, although Windows reported it as deleted. "
+        ui::ErrorBox(L"The demo '" + path +
+                     L"' is still there, although Windows reported it as deleted. "
                      L"Another program may hold it open: it goes when that program lets go of it.");
     }
     RefreshDemoList();

@@ -21,7 +21,7 @@ std::vector<ui::ControlDef> Form5::Layout() {
 }
 
 void Form5::Form_Load() {
-    SendMessageW(TFileName, EM_SETLIMITTEXT, 0, 0);   // no length limit
+    SendMessageW(TFileName, EM_SETLIMITTEXT, 0, 0); // no length limit
     RenameTimer.SetInterval(20);
     RenameTimer.SetEnabled(true);
 }
@@ -37,7 +37,8 @@ std::wstring WhyNotADemoName(const std::wstring& fileName) {
     // Device names stay devices whatever extension follows them.
     std::wstring base = fileName.substr(0, fileName.find(L'.'));
     std::wstring upper(base.size(), L'\0');
-    std::transform(base.begin(), base.end(), upper.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
+    std::transform(base.begin(), base.end(), upper.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
     static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
     bool device = std::find_if(std::begin(kDevices), std::end(kDevices),
                                [&](const wchar_t* d) { return upper == d; }) != std::end(kDevices);
@@ -68,8 +69,7 @@ void Form5::BRename_Click() {
     } else if (AnythingAt(newPath)) {
         ui::ErrorBox(L"Error while renaming file: '" + newPath + L"' already exists.");
     } else if (!MoveFileW(oldPath.c_str(), newPath.c_str())) {
-        ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " +
-                     ui::SystemReason(GetLastError()));
+        ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " + ui::SystemReason(GetLastError()));
     }
     HandBack();
 }

@@ -8,7 +8,8 @@
 using namespace MainModule;
 
 // No control box: the window is left through its buttons only.
-Form6::Form6() : Window({L"Tarvendel.Form6", L"Vornak's Tarvendel - Autorename files", 410, 281, WS_OVERLAPPED | WS_CAPTION, 0}) {}
+Form6::Form6()
+    : Window({L"Tarvendel.Form6", L"Vornak's Tarvendel - Autorename files", 410, 281, WS_OVERLAPPED | WS_CAPTION, 0}) {}
 
 std::vector<ui::ControlDef> Form6::Layout() {
     // The marks are the list box's own multiple selection (a click or Space
@@ -40,13 +41,9 @@ int Form6::EntryCount() const { return static_cast<int>(SendMessageW(DemoList, L
 
 std::wstring Form6::EntryText(int index) const { return ui::ListText(DemoList, index); }
 
-bool Form6::IsMarked(int index) const {
-    return SendMessageW(DemoList, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
-}
+bool Form6::IsMarked(int index) const { return SendMessageW(DemoList, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0; }
 
-void Form6::SetMarked(int index, bool marked) {
-    SendMessageW(DemoList, LB_SETSEL, marked ? TRUE : FALSE, index);
-}
+void Form6::SetMarked(int index, bool marked) { SendMessageW(DemoList, LB_SETSEL, marked ? TRUE : FALSE, index); }
 
 void Form6::FillAutorenameList() {
     LRESULT current = SendMessageW(DemoList, LB_GETCARETINDEX, 0, 0);
@@ -123,7 +120,8 @@ public:
 private:
     static std::wstring Grouped(int value) {
         std::wstring digits = std::to_wstring(value);
-        for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<size_t>(at), L",");
+        for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+            digits.insert(static_cast<size_t>(at), L",");
         return digits;
     }
     void SetControlsEnabled(bool enabled) {
@@ -185,7 +183,6 @@ void Form6::BCancel_Click() {
     Form4::Get().SetEnabled(true);
     Hide();
 }
-
 
 void Form6::DrawEntry(const DRAWITEMSTRUCT& item) {
     HDC dc = item.hDC;

@@ -12,7 +12,6 @@ Form1::Form1()
     : OptionsForm({L"Tarvendel.Form1", L"Vornak's Tarvendel", 297, 193, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0},
                   {Config::PlayFreeCam, Config::PlayNoText, Config::PlayExtract, Config::PlaySpeed}) {}
 
-
 std::vector<ui::ControlDef> Form1::Layout() {
     return {
         ui::Label(&Label1, L"AboutText", {8, 8, 281, 17}, 3, SS_CENTER, ui::kGreyText),

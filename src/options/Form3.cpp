@@ -18,7 +18,6 @@ Form3::Form3()
     : OptionsForm({L"Tarvendel.Form3", L"Vornak's Tarvendel: Settings", 345, 209, WS_OVERLAPPED | WS_CAPTION, 0},
                   {DefFreeCam, DefNoText, DefExtract, DefSpeed}) {}
 
-
 std::vector<ui::ControlDef> Form3::Layout() {
     return {
         // The label reaches to the path box (57 wide by design) so that its
@@ -38,7 +37,7 @@ std::vector<ui::ControlDef> Form3::Layout() {
 }
 
 void Form3::Form_Load() {
-    SendMessageW(TSoldatPath, EM_SETLIMITTEXT, 0, 0);   // no length limit
+    SendMessageW(TSoldatPath, EM_SETLIMITTEXT, 0, 0); // no length limit
     ui::SetText(TSoldatPath, MainModule::SoldatPath);
     LoadValues();
 }
@@ -62,8 +61,8 @@ void Form3::Browse_Click() {
     const auto coUninitialize = SystemFunction<decltype(&CoUninitialize)>(L"ole32.dll", "CoUninitialize");
     const auto coTaskMemFree = SystemFunction<decltype(&CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
     const auto browseForFolder = SystemFunction<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
-    const auto pathFromIdList =
-        SystemFunction<decltype(&SHGetPathFromIDListEx)>(L"shell32.dll", "SHGetPathFromIDListEx");
+    const auto pathFromIdList = SystemFunction<decltype(&SHGetPathFromIDListEx)>(L"shell32.dll",
+                                                                                 "SHGetPathFromIDListEx");
     if (!coInitializeEx || !coUninitialize || !coTaskMemFree || !browseForFolder || !pathFromIdList) {
         ui::ErrorBox(L"Could not open the folder dialog: " + ui::SystemReason(GetLastError()));
         return;
@@ -111,8 +110,8 @@ bool Form3::Restart() {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process)) {
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process)) {
         ui::ErrorBox(L"Could not restart Tarvendel ('" + exe + L"'): " + ui::SystemReason(GetLastError()));
         return false;
     }

@@ -5,7 +5,7 @@
 #include <string>
 
 namespace {
-constexpr std::int16_t kSlowest = 1, kFastest = 200;   // percent
+constexpr std::int16_t kSlowest = 1, kFastest = 200; // percent
 } // namespace
 
 void OptionsForm::LoadValues() {

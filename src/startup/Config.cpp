@@ -55,14 +55,15 @@ std::wstring WhyNotStorable(const Setting& setting, bool unicodeFile) {
     std::wstring where = L"the value of " + std::wstring(setting.key) + L" in [" + setting.section + L"]";
     if (!unicodeFile && !value.empty()) {
         BOOL lost = FALSE;
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, value.c_str(), static_cast<int>(value.size()), nullptr,
-                            0, nullptr, &lost);
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, value.c_str(), static_cast<int>(value.size()), nullptr, 0,
+                            nullptr, &lost);
         if (lost)
-            return where + L" ('" + value + L"') holds characters that the settings file, which keeps its text "
-                                            L"in the system's code page, cannot hold";
+            return where + L" ('" + value +
+                   L"') holds characters that the settings file, which keeps its text "
+                   L"in the system's code page, cannot hold";
     }
-    if (!value.empty() && (value.front() == L' ' || value.back() == L' ' || value.front() == L'\t' ||
-                           value.back() == L'\t'))
+    if (!value.empty() &&
+        (value.front() == L' ' || value.back() == L' ' || value.front() == L'\t' || value.back() == L'\t'))
         return where + L" ('" + value + L"') begins or ends with a blank, which reading the file takes off";
     if (value.size() >= 2 && value.front() == value.back() && (value.front() == L'"' || value.front() == L'\''))
         return where + L" (" + value + L") is in quotes, which reading the file takes off";

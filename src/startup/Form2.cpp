@@ -53,7 +53,7 @@ void Form2::Paint() {
     if (banner_) {
         HDC source = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(source, banner_);
-        SetStretchBltMode(dc, COLORONCOLOR);   // keeps the pixel letters crisp when scaled
+        SetStretchBltMode(dc, COLORONCOLOR); // keeps the pixel letters crisp when scaled
         StretchBlt(dc, 0, 0, client.right, client.bottom, source, 0, 0, kBannerWidth, kBannerHeight, SRCCOPY);
         SelectObject(source, old);
         DeleteDC(source);

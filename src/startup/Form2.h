@@ -14,8 +14,8 @@ public:
     std::int16_t FadeAlpha = 0;
 
     static constexpr std::int16_t kFadeStep = 15;
-    static constexpr UINT kFadeInterval = 20;   // ms
-    static constexpr DWORD kHold = 1800;        // ms
+    static constexpr UINT kFadeInterval = 20; // ms
+    static constexpr DWORD kHold = 1800;      // ms
 
     void FadeTimer_Timer();
     // Puts the banner on top of the always-on-top windows and shows it,

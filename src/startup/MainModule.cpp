@@ -88,9 +88,7 @@ std::vector<std::wstring> SplitArguments(const std::wstring& arguments) {
     }
 }
 
-void Main() {
-    Start(ArgumentsOf(GetCommandLineW()), ModulePath());
-}
+void Main() { Start(ArgumentsOf(GetCommandLineW()), ModulePath()); }
 
 void Start(const std::wstring& argumentString, const std::wstring& exePath) {
     ArgumentString = argumentString;
@@ -244,14 +242,14 @@ DemoPlace FindDemoPlace(const std::wstring& demoPath) {
         place.target = DemoPath(place.name);
         if (!AnythingAt(place.target)) return place;
         ULONGLONG targetSize = 0;
-        if (FileExists(place.target) != True || !SizeOf(place.target, targetSize) || targetSize != demoSize)
-            continue;
+        if (FileExists(place.target) != True || !SizeOf(place.target, targetSize) || targetSize != demoSize) continue;
         std::wstring failedPath;
         DWORD error = 0;
         Compare result = SameContents(demoPath, place.target, failedPath, error);
         if (result == Compare::Failed) {
-            place.failure = L"Could not compare the demo " + InSingleQuotes(demoPath) + L" with " + InSingleQuotes(place.target) +
-                            L": reading " + InSingleQuotes(failedPath) + L" failed: " + ui::SystemReason(error);
+            place.failure = L"Could not compare the demo " + InSingleQuotes(demoPath) + L" with " +
+                            InSingleQuotes(place.target) + L": reading " + InSingleQuotes(failedPath) + L" failed: " +
+                            ui::SystemReason(error);
             return place;
         }
         if (result == Compare::Same) {
@@ -269,8 +267,8 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
     if (place.copyNeeded && !CopyFileW(demoPath.c_str(), place.target.c_str(), TRUE)) {
         DWORD error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) DeleteFileW(place.target.c_str());
-        ui::Fail(L"Could not copy the demo " + InSingleQuotes(demoPath) + L" to " + InSingleQuotes(place.target) + L": " +
-                 ui::SystemReason(error));
+        ui::Fail(L"Could not copy the demo " + InSingleQuotes(demoPath) + L" to " + InSingleQuotes(place.target) +
+                 L": " + ui::SystemReason(error));
         return False;
     }
 
@@ -286,8 +284,8 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(gameExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessW(gameExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         ui::Fail(L"Could not start the game " + InSingleQuotes(gameExe) + L": " + ui::SystemReason(GetLastError()));
         return False;
     }

@@ -13,13 +13,13 @@ using Flag = std::int16_t;
 inline constexpr Flag True = -1;
 inline constexpr Flag False = 0;
 
-extern Flag FromLibrary;                 // the play options window came from the library
-extern std::wstring TitleText;           // the about line of the play options and library windows
-extern std::wstring SoldatPath;          // the game's folder, as the settings file gives it
-extern std::wstring DemoFile;            // full path of the demo the play options window plays
-extern std::wstring RenameName;          // name (without ".sdm") of the demo being renamed
-extern std::vector<std::wstring> CmdArgs;  // the argument string split at blanks
-extern std::int16_t ArgCount;            // 0 when CmdArgs is empty
+extern Flag FromLibrary;                  // the play options window came from the library
+extern std::wstring TitleText;            // the about line of the play options and library windows
+extern std::wstring SoldatPath;           // the game's folder, as the settings file gives it
+extern std::wstring DemoFile;             // full path of the demo the play options window plays
+extern std::wstring RenameName;           // name (without ".sdm") of the demo being renamed
+extern std::vector<std::wstring> CmdArgs; // the argument string split at blanks
+extern std::int16_t ArgCount;             // 0 when CmdArgs is empty
 
 // The whole argument string, unsplit: the splash plays it as the demo path.
 extern std::wstring ArgumentString;
@@ -58,10 +58,10 @@ std::wstring DemoPathOf(std::wstring argument);
 // The launcher's two steps. The first looks at files only: the demo's place
 // in the game's demo folder, or why there is none (the whole message).
 struct DemoPlace {
-    std::wstring name;        // what the game gets after "-demo": the file name without ".sdm"
-    std::wstring target;      // SoldatPath\Demos\name.sdm
-    bool copyNeeded = true;   // false when the same demo (same bytes) is there already
-    std::wstring failure;     // empty when the place was found
+    std::wstring name;      // what the game gets after "-demo": the file name without ".sdm"
+    std::wstring target;    // SoldatPath\Demos\name.sdm
+    bool copyNeeded = true; // false when the same demo (same bytes) is there already
+    std::wstring failure;   // empty when the place was found
 };
 DemoPlace FindDemoPlace(const std::wstring& demoPath);
 // The second copies the demo to its place when needed, never over a file,

@@ -41,16 +41,12 @@ void SetHost(Host* host) {
     g_ended = false;
 }
 
-int Message(const std::wstring& text, UINT type) {
-    return g_host->ShowMessage(OwnerForMessage(), text, type);
-}
+int Message(const std::wstring& text, UINT type) { return g_host->ShowMessage(OwnerForMessage(), text, type); }
 
 void ErrorBox(const std::wstring& text) { Message(text, MB_ICONERROR | MB_OK); }
 void InfoBox(const std::wstring& text) { Message(text, MB_ICONINFORMATION | MB_OK); }
 void ReportBox(const std::wstring& text) { Message(text, MB_OK); }
-bool AskYesNo(const std::wstring& text) {
-    return Message(text, MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES;
-}
+bool AskYesNo(const std::wstring& text) { return Message(text, MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON1) == IDYES; }
 
 void EndProgram(UINT exitCode) {
     if (g_ended) return;
@@ -78,16 +74,16 @@ void Guarded(void (*step)(void*), void* context) {
 
 std::wstring SystemReason(DWORD error) {
     wchar_t* buffer = nullptr;
-    DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring reason;
     if (length != 0 && buffer) {
         reason.assign(buffer, length);
         LocalFree(buffer);
     }
-    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' ||
-                               reason.back() == L' ' || reason.back() == L'.'))
+    while (!reason.empty() &&
+           (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ' || reason.back() == L'.'))
         reason.pop_back();
     if (reason.empty()) reason = L"system error " + std::to_wstring(error);
     return reason + L" (error " + std::to_wstring(error) + L").";

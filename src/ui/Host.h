@@ -29,10 +29,10 @@ public:
 void SetHost(Host* host);
 
 int Message(const std::wstring& text, UINT type);
-void ErrorBox(const std::wstring& text);        // error icon, OK
-void InfoBox(const std::wstring& text);         // information icon, OK
-void ReportBox(const std::wstring& text);       // no icon, OK
-bool AskYesNo(const std::wstring& text);        // question icon, Yes (default) and No
+void ErrorBox(const std::wstring& text);  // error icon, OK
+void InfoBox(const std::wstring& text);   // information icon, OK
+void ReportBox(const std::wstring& text); // no icon, OK
+bool AskYesNo(const std::wstring& text);  // question icon, Yes (default) and No
 
 // Ends the program: its windows take no further event and the message loop
 // ends with the exit code. The first end's exit code stands; a later call

@@ -10,7 +10,7 @@
 namespace ui {
 namespace {
 
-constexpr int kFirstControlId = 100;   // clear of IDOK and IDCANCEL: Enter and Escape do nothing
+constexpr int kFirstControlId = 100; // clear of IDOK and IDCANCEL: Enter and Escape do nothing
 
 template <class Fn>
 Fn UserProc(const char* name) {
@@ -69,8 +69,7 @@ int DpiForWindow(HWND hwnd) {
 
 // ---- Timer ---------------------------------------------------------------
 
-Timer::Timer(Window& owner, Handler onTimer)
-    : owner_(owner), onTimer_(std::move(onTimer)), id_(owner.nextTimerId_++) {
+Timer::Timer(Window& owner, Handler onTimer) : owner_(owner), onTimer_(std::move(onTimer)), id_(owner.nextTimerId_++) {
     owner_.timers_.push_back(this);
 }
 
@@ -87,10 +86,8 @@ void Timer::SetEnabled(bool enabled) {
 void Timer::Apply() {
     HWND hwnd = owner_.hwnd_;
     if (!hwnd) return;
-    if (enabled_ && interval_ != 0)
-        SetTimer(hwnd, id_, interval_, nullptr);
-    else
-        KillTimer(hwnd, id_);
+    if (enabled_ && interval_ != 0) SetTimer(hwnd, id_, interval_, nullptr);
+    else KillTimer(hwnd, id_);
 }
 
 // ---- Window --------------------------------------------------------------
@@ -135,8 +132,8 @@ bool RegisterFormClass(const wchar_t* className, WNDPROC procedure) {
     wc.lpfnWndProc = procedure;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = className;
@@ -165,8 +162,8 @@ void Window::Create() {
              SystemReason(GetLastError()));
         return;
     }
-    HWND hwnd = CreateWindowExW(def.exStyle | WS_EX_CONTROLPARENT, def.className, def.caption.c_str(), def.style, 0,
-                                0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    HWND hwnd = CreateWindowExW(def.exStyle | WS_EX_CONTROLPARENT, def.className, def.caption.c_str(), def.style, 0, 0,
+                                0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd) {
         hwnd_ = nullptr;
         Fail(L"Could not create the window \"" + def.caption + L"\": " + SystemReason(GetLastError()));
@@ -202,7 +199,7 @@ bool Window::CreateControls() {
 
 void Window::ApplyLayout() {
     HFONT font = CreateDialogFont(dpi_);
-    HFONT smallFont = CreateDialogFont(dpi_, 15);   // 7.5 pt
+    HFONT smallFont = CreateDialogFont(dpi_, 15); // 7.5 pt
     for (const ControlDef& control : controls_) {
         const Rect96& r = control.rect;
         SetWindowPos(*control.handle, nullptr, Scale(r.left), Scale(r.top), Scale(r.width), Scale(r.height),
@@ -305,13 +302,13 @@ void Window::MovedToDpi(int dpi, const RECT& suggested) {
 }
 
 ControlDef Button(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, Handler onClick) {
-    return {handle, L"BUTTON", std::move(caption), rect, tabIndex, BS_PUSHBUTTON | WS_TABSTOP, 0, 0,
-            std::move(onClick)};
+    return {handle, L"BUTTON", std::move(caption), rect, tabIndex, BS_PUSHBUTTON | WS_TABSTOP,
+            0,      0,         std::move(onClick)};
 }
 
 ControlDef CheckBox(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, Handler onClick) {
-    return {handle, L"BUTTON", std::move(caption), rect, tabIndex, BS_AUTOCHECKBOX | WS_TABSTOP, 0, 0,
-            std::move(onClick)};
+    return {handle, L"BUTTON", std::move(caption), rect, tabIndex, BS_AUTOCHECKBOX | WS_TABSTOP,
+            0,      0,         std::move(onClick)};
 }
 
 ControlDef Label(HWND* handle, std::wstring caption, Rect96 rect, int tabIndex, DWORD style, unsigned flags) {
@@ -356,8 +353,8 @@ std::wstring ListText(HWND listBox, int index) {
     LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == LB_ERR) return {};
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    LRESULT copied =
-        SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    LRESULT copied = SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(index),
+                                  reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
     return text;
 }
@@ -373,9 +370,7 @@ int RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-std::int16_t GetCheck(HWND checkBox) {
-    return SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-}
+std::int16_t GetCheck(HWND checkBox) { return SendMessageW(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; }
 
 void SetCheck(HWND checkBox, std::int16_t value) {
     SendMessageW(checkBox, BM_SETCHECK, value != 0 ? BST_CHECKED : BST_UNCHECKED, 0);

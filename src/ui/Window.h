@@ -20,22 +20,22 @@ struct Rect96 {
 };
 
 enum ControlFlags : unsigned {
-    kGreyText = 1u,   // a label drawn in the system's grey-text colour
-    kSmallText = 2u,  // a long label in a slightly smaller font, so that it fits its lines
+    kGreyText = 1u,  // a label drawn in the system's grey-text colour
+    kSmallText = 2u, // a long label in a slightly smaller font, so that it fits its lines
 };
 
 using Handler = std::function<void()>;
 
 struct ControlDef {
-    HWND* handle;             // the form's member that receives the control
+    HWND* handle; // the form's member that receives the control
     const wchar_t* className;
     std::wstring text;
-    Rect96 rect;              // client pixels at 96 DPI
-    int tabIndex;             // controls are created (and tabbed) in this order
-    DWORD style;              // added to WS_CHILD | WS_VISIBLE
+    Rect96 rect;  // client pixels at 96 DPI
+    int tabIndex; // controls are created (and tabbed) in this order
+    DWORD style;  // added to WS_CHILD | WS_VISIBLE
     DWORD exStyle = 0;
     unsigned flags = 0;
-    Handler onClick = {};     // a button's or check box's Click
+    Handler onClick = {}; // a button's or check box's Click
 };
 
 // The kinds of controls the windows are made of.
@@ -53,7 +53,7 @@ ControlDef ListBox(HWND* handle, Rect96 rect, int tabIndex, DWORD style = 0);
 struct WindowDef {
     const wchar_t* className;
     std::wstring caption;
-    int clientWidth, clientHeight;   // at 96 DPI
+    int clientWidth, clientHeight; // at 96 DPI
     DWORD style;
     DWORD exStyle;
 };

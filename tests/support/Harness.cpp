@@ -79,8 +79,8 @@ void WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
     char buffer[65536];
@@ -157,15 +157,14 @@ std::vector<Launch> WaitForLaunches(const std::wstring& gameFolder, size_t count
 
 void WriteSettings(const std::wstring& iniPath, const std::wstring& soldatPath, int freeCam, int noText, int extract,
                    int speed) {
-    std::wstring text = L"[Soldat]\r\nPath=" + soldatPath + L"\r\n[Defaults]\r\nFreeCam=" +
-                        std::to_wstring(freeCam) + L"\r\nNoText=" + std::to_wstring(noText) + L"\r\nExtract=" +
-                        std::to_wstring(extract) + L"\r\nSpeed=" + std::to_wstring(speed) + L"\r\n";
+    std::wstring text = L"[Soldat]\r\nPath=" + soldatPath + L"\r\n[Defaults]\r\nFreeCam=" + std::to_wstring(freeCam) +
+                        L"\r\nNoText=" + std::to_wstring(noText) + L"\r\nExtract=" + std::to_wstring(extract) +
+                        L"\r\nSpeed=" + std::to_wstring(speed) + L"\r\n";
     std::string ansi;
     int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
                                    nullptr);
     ansi.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), size, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), size, nullptr, nullptr);
     WriteBytes(iniPath, ansi);
 }
 
@@ -294,7 +293,7 @@ std::vector<std::wstring> CaptionsThatDoNotFit(HWND window, int dpi) {
         std::wstring className = ClassOf(child), text = TextOf(child);
         if (text.empty()) continue;
         LONG style = GetWindowLongW(child, GWL_STYLE);
-        int room;   // what the control's frame and box leave for the text
+        int room; // what the control's frame and box leave for the text
         if (_wcsicmp(className.c_str(), L"Button") == 0) {
             LONG type = style & BS_TYPEMASK;
             bool box = type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_RADIOBUTTON ||
@@ -333,7 +332,8 @@ std::wstring FontFamilyOf(HWND control) {
         std::vector<char> buffer(size);
         auto* metrics = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
         if (GetOutlineTextMetricsW(dc, size, metrics))
-            family = reinterpret_cast<const wchar_t*>(buffer.data() + reinterpret_cast<size_t>(metrics->otmpFamilyName));
+            family = reinterpret_cast<const wchar_t*>(buffer.data() +
+                                                      reinterpret_cast<size_t>(metrics->otmpFamilyName));
     }
     SelectObject(dc, old);
     ReleaseDC(control, dc);
@@ -374,8 +374,7 @@ void AppTest::ResetHost() {
 void AppTest::TearDown() {
     // Every message shown, to explain a failure.
     if (HasFailure())
-        for (const Message& message : host.messages)
-            std::printf("message box: %ls\n", message.text.c_str());
+        for (const Message& message : host.messages) std::printf("message box: %ls\n", message.text.c_str());
     ui::ResetAllWindows();
     ui::SetHost(nullptr);
     MainModule::ResetState();

@@ -61,7 +61,7 @@ private:
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 std::wstring ReadUtf16(const std::wstring& path);
-bool Exists(const std::wstring& path);   // anything at the path
+bool Exists(const std::wstring& path); // anything at the path
 void MakeFolder(const std::wstring& path);
 // The names in a folder (files and folders, hidden ones too), sorted.
 std::vector<std::wstring> NamesIn(const std::wstring& folder);
@@ -86,7 +86,7 @@ struct GameFolder {
 struct Launch {
     std::wstring commandLine;
     std::wstring currentFolder;
-    ULONGLONG startTime;   // 100 ns units since 1601, UTC
+    ULONGLONG startTime; // 100 ns units since 1601, UTC
 };
 std::vector<Launch> LaunchesOf(const std::wstring& gameFolder);
 // Waits (pumping messages) until the stand-in has recorded `count` launches.
@@ -100,7 +100,7 @@ void WriteSettings(const std::wstring& iniPath, const std::wstring& soldatPath, 
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 // Pumps messages for a while.
 void PumpFor(DWORD milliseconds);
-ULONGLONG NowTicks();   // 100 ns units, UTC
+ULONGLONG NowTicks(); // 100 ns units, UTC
 
 // The real executable, started with an exact command line.
 class Process {

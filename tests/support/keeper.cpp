@@ -8,8 +8,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     wc.hInstance = instance;
     wc.lpszClassName = L"TarvendelTestKeeper";
     RegisterClassW(&wc);
-    CreateWindowExW(0, wc.lpszClassName, L"keeper", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, instance,
-                    nullptr);
+    CreateWindowExW(0, wc.lpszClassName, L"keeper", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, instance, nullptr);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr UINT kSettleMs = 300;   // for the last paint before the photograph
+constexpr UINT kSettleMs = 300; // for the last paint before the photograph
 
 void Signal(const std::wstring& readyFile) {
     HANDLE file = CreateFileW(readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

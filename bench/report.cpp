@@ -23,6 +23,12 @@ struct Report {
         Line(line);
     }
     void Row(std::initializer_list<std::wstring> cells) { Row(std::vector<std::wstring>(cells)); }
+    // A table of steps, each with its median and spread.
+    void StepHeader() {
+        Row({L"Step", L"Median", L"Spread"});
+        Row({L"---", L"---:", L"---:"});
+    }
+    void Step(const std::wstring& name, const Figure& f) { Row({name, Ms(f.Median()), Spread(f)}); }
 };
 
 std::wstring Goal(bool met) { return met ? L"met" : L"**missed**"; }
@@ -173,12 +179,11 @@ void WriteDllCost(Report& r, const ProfileFigures& p) {
            L"Tarvendel's manifest, and loads the DLLs with LoadLibraryW one after another in the order "
            L"Tarvendel.exe's imports bring them in; each time includes what the DLL pulls in and its start:");
     r.Line();
-    r.Row({L"Step", L"Median", L"Spread"});
-    r.Row({L"---", L"---:", L"---:"});
+    r.StepHeader();
     for (const auto& step : p.dlls) {
         std::wstring name = step.first == "entry" ? L"Process start to the program's entry"
                                                   : L"LoadLibraryW(\"" + Wide(step.first) + L"\")";
-        r.Row({name, Ms(step.second.Median()), Spread(step.second)});
+        r.Step(name, step.second);
     }
 }
 
@@ -207,26 +212,24 @@ void WriteAutorenameLoadSteps(Report& r, const AutorenameFigures& a) {
     r.Line(L"Where the autorename window's load of 10,000 goes (the window on an empty folder; then, "
            L"hidden as during its load, the steps of its list one by one; then showing it):");
     r.Line();
-    r.Row({L"Step", L"Median", L"Spread"});
-    r.Row({L"---", L"---:", L"---:"});
-    r.Row({L"The window, its controls and an empty list, shown and painted", Ms(a.create.Median()), Spread(a.create)});
-    r.Row({L"Empty the list (LB_RESETCONTENT)", Ms(a.reset.Median()), Spread(a.reset)});
-    r.Row({L"Read the folder and fill the list (ListDemos)", Ms(a.list.Median()), Spread(a.list)});
-    r.Row({L"Read every entry back (LB_GETTEXTLEN, LB_GETTEXT)", Ms(a.read.Median()), Spread(a.read)});
-    r.Row({L"Mark every entry but the intros (LB_SETSEL each)", Ms(a.mark.Median()), Spread(a.mark)});
-    r.Row({L"Show and paint", Ms(a.paint.Median()), Spread(a.paint)});
+    r.StepHeader();
+    r.Step(L"The window, its controls and an empty list, shown and painted", a.create);
+    r.Step(L"Empty the list (LB_RESETCONTENT)", a.reset);
+    r.Step(L"Read the folder and fill the list (ListDemos)", a.list);
+    r.Step(L"Read every entry back (LB_GETTEXTLEN, LB_GETTEXT)", a.read);
+    r.Step(L"Mark every entry but the intros (LB_SETSEL each)", a.mark);
+    r.Step(L"Show and paint", a.paint);
 }
 
 void WriteRefreshSteps(Report& r, const RefreshFigures& rf) {
     r.Line();
     r.Line(L"Where a refresh of 10,000 goes (the same steps, timed one by one):");
     r.Line();
-    r.Row({L"Step", L"Median", L"Spread"});
-    r.Row({L"---", L"---:", L"---:"});
-    r.Row({L"Empty the list (LB_RESETCONTENT)", Ms(rf.reset.Median()), Spread(rf.reset)});
-    r.Row({L"Read the folder (DemoNames)", Ms(rf.names.Median()), Spread(rf.names)});
-    r.Row({L"Fill the list, redraw off", Ms(rf.fill.Median()), Spread(rf.fill)});
-    r.Row({L"Paint", Ms(rf.paint.Median()), Spread(rf.paint)});
+    r.StepHeader();
+    r.Step(L"Empty the list (LB_RESETCONTENT)", rf.reset);
+    r.Step(L"Read the folder (DemoNames)", rf.names);
+    r.Step(L"Fill the list, redraw off", rf.fill);
+    r.Step(L"Paint", rf.paint);
 }
 
 void WriteAutorenameRun(Report& r, const AutorenameFigures& a) {

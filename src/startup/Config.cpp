@@ -147,8 +147,7 @@ bool LoadSettings() {
     IniFile = folder + L"\\" + kIniName;
 
     if (MainModule::FileExists(IniFile) != MainModule::True) {
-        ui::ErrorBox(L"'" + IniFile + L"' does not exist.\r\nPlease reinstall Tarvendel.");
-        ui::EndProgram(ui::kExitError);
+        ui::Fail(L"'" + IniFile + L"' does not exist.\r\nPlease reinstall Tarvendel.");
         return false;
     }
 

@@ -13,5 +13,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 find_program(WINE_EXECUTABLE NAMES wine64 wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(WINE_EXECUTABLE NAMES wine64 wine)
 if(WINE_EXECUTABLE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_EXECUTABLE})
+  # wine-run starts the program under Wine as it is, and reports how a program
+  # that failed ended, for a test that dies before it prints anything.
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${WINE_EXECUTABLE})
 endif()

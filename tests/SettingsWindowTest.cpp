@@ -266,6 +266,11 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     Click(form.BSave);
     expectFailure(L"code page", L"the value of Path in [Soldat] ('C:\\\x0418\x0433\x0440\x0430') holds characters");
 
+    // A line break passes that check but not the file: reading the copy back finds it.
+    SetWindowTextW(form.TSoldatPath, L"C:\\Sol\r\ndat");
+    Click(form.BSave);
+    expectFailure(L"line break", L"the value of Path in [Soldat] read back as 'C:\\Sol' instead of 'C:\\Sol\r\ndat'");
+
     // A file another program holds open without sharing cannot be read...
     SetWindowTextW(form.TSoldatPath, L"C:\\Soldat");
     HANDLE locked = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

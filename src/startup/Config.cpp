@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string_view>
+
 namespace Config {
 
 std::int16_t DefFreeCam = 0, DefNoText = 0, DefExtract = 0, DefSpeed = 0;
@@ -17,7 +20,99 @@ void ResetState() {
     IniFile.clear();
 }
 
+namespace {
+
+// How a settings file's text is stored. The platform's profile functions read
+// UTF-16 (with its byte order mark) and the system's code page; a file saved
+// as UTF-8, as Notepad saves it, they take for the code page, and Windows
+// keeps a UTF-8 byte order mark as part of the first line.
+enum class Encoding { CodePage, Utf8, Utf16 };
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// The whole file; false, with the system's reason, when it cannot be read.
+bool ReadAll(const std::wstring& path, std::string& bytes) {
+    bytes.clear();
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    char buffer[4096];
+    DWORD read = 0;
+    BOOL ok = FALSE;
+    while ((ok = ReadFile(handle, buffer, sizeof(buffer), &read, nullptr)) && read > 0) bytes.append(buffer, read);
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    SetLastError(error);
+    return ok != FALSE;
+}
+
+// UTF-16 and UTF-8 by their byte order marks; without a mark, UTF-8 when the
+// bytes are valid UTF-8 and not all plain ASCII (which reads the same in both).
+Encoding EncodingOf(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE")) return Encoding::Utf16;
+    if (bytes.starts_with(kUtf8Mark)) return Encoding::Utf8;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                      nullptr, 0) > 0)
+        return Encoding::Utf8;
+    return Encoding::CodePage;
+}
+
+// The text of a UTF-8 file, without its byte order mark.
+std::wstring Utf8Text(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                        text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Without blanks and tabs around it.
+std::wstring_view Trim(std::wstring_view text) {
+    const size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+bool SameName(std::wstring_view name, std::wstring_view wanted) {
+    name = Trim(name);
+    wanted = Trim(wanted);
+    return CompareStringOrdinal(name.data(), static_cast<int>(name.size()), wanted.data(),
+                                static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL;
+}
+
+// One value of a profile file's text, read as the platform reads one: names
+// in any letter case, blanks around names and values and one pair of quotes
+// around a value taken off, the first of the section's keys of that name
+// wins, a semicolon after a value is part of it, "0" when missing.
+std::wstring FindValue(std::wstring_view text, std::wstring_view section, std::wstring_view key) {
+    bool inSection = false;
+    while (!text.empty()) {
+        const size_t end = text.find_first_of(L"\r\n");
+        const std::wstring_view line = Trim(text.substr(0, end));
+        text.remove_prefix(end == std::wstring_view::npos ? text.size() : end + 1);
+        const size_t close = line.rfind(L']');
+        if (line.starts_with(L'[') && close != std::wstring_view::npos) {
+            // Only the first section of that name is read.
+            if (inSection) break;
+            inSection = SameName(line.substr(1, close - 1), section);
+            continue;
+        }
+        const size_t equals = line.find(L'=');
+        if (!inSection || equals == std::wstring_view::npos || !SameName(line.substr(0, equals), key)) continue;
+        std::wstring_view value = Trim(line.substr(equals + 1));
+        if (value.size() >= 2 && value.front() == value.back() && (value.front() == L'"' || value.front() == L'\''))
+            value = value.substr(1, value.size() - 2);
+        return std::wstring(value.substr(0, 254));
+    }
+    return L"0";
+}
+
+} // namespace
+
 std::wstring ReadIni(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
+    std::string bytes;
+    if (ReadAll(file, bytes) && EncodingOf(bytes) == Encoding::Utf8) return FindValue(Utf8Text(bytes), section, key);
     wchar_t buffer[255] = {};
     DWORD count = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"0", buffer, 255, file.c_str());
     return std::wstring(buffer, count);

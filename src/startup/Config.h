@@ -19,7 +19,9 @@ extern std::wstring IniFile;
 inline constexpr wchar_t kIniName[] = L"Tarvendel.ini";
 
 // One value; "0" when the file, section or key is missing. At most 254
-// characters, blanks and one pair of quotes around the value removed.
+// characters, blanks and one pair of quotes around the value removed. A file
+// in UTF-8, with or without its byte order mark, reads as the same text in
+// the system's code page or in UTF-16 does.
 std::wstring ReadIni(const std::wstring& file, const std::wstring& section, const std::wstring& key);
 // Writes one value; true when the platform reports success.
 bool WriteIni(const std::wstring& file, const std::wstring& section, const std::wstring& key,

@@ -143,12 +143,12 @@ std::optional<std::int16_t> ToInt16(const std::wstring& text) {
 namespace {
 
 // Why a value cannot be kept as it is, checked before anything is written:
-// the file holds text in the system's code page (unless it is a UTF-16 one),
+// a file in the system's code page holds only what that code page holds,
 // and reading takes blanks and a pair of quotes off a value's ends.
-std::wstring WhyNotStorable(const Setting& setting, bool unicodeFile) {
+std::wstring WhyNotStorable(const Setting& setting, bool inCodePage) {
     const std::wstring& value = setting.value;
     std::wstring where = L"the value of " + std::wstring(setting.key) + L" in [" + setting.section + L"]";
-    if (!unicodeFile && !value.empty()) {
+    if (inCodePage && !value.empty()) {
         BOOL lost = FALSE;
         WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, value.c_str(), static_cast<int>(value.size()), nullptr, 0,
                             nullptr, &lost);
@@ -166,16 +166,17 @@ std::wstring WhyNotStorable(const Setting& setting, bool unicodeFile) {
     return {};
 }
 
-// Whether the file is a UTF-16 one (it starts with its byte order mark).
-bool IsUnicodeFile(const std::wstring& file) {
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+// Writes a new file; false, with the system's reason, when it cannot.
+bool WriteAll(const std::wstring& path, std::string_view bytes) {
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return false;
-    unsigned char mark[2] = {};
-    DWORD read = 0;
-    bool unicode = ReadFile(handle, mark, 2, &read, nullptr) && read == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    DWORD written = 0;
+    const bool ok = WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    const DWORD error = GetLastError();
     CloseHandle(handle);
-    return unicode;
+    SetLastError(error);
+    return ok;
 }
 
 // Writes and reads back every value in the copy; empty when all came back.
@@ -217,18 +218,35 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
         return L"the file is read-only: " + ui::SystemReason(ERROR_ACCESS_DENIED);
-    const bool unicode = exists && IsUnicodeFile(file);
+    // The copy starts as the file's own text, so that other sections, keys
+    // and comments stay as they are.
+    std::string bytes;
+    if (exists && !ReadAll(file, bytes)) return L"the file could not be read: " + ui::SystemReason(GetLastError());
+    const Encoding encoding = EncodingOf(bytes);
     for (const Setting& setting : settings) {
-        if (std::wstring why = WhyNotStorable(setting, unicode); !why.empty()) return why;
+        if (std::wstring why = WhyNotStorable(setting, encoding == Encoding::CodePage); !why.empty()) return why;
+    }
+    // The platform would write a UTF-8 file's values in the code page: its
+    // copy is UTF-16, which holds every character and which the platform
+    // reads and writes as it is.
+    if (encoding == Encoding::Utf8) {
+        const std::wstring text = L"\xFEFF" + Utf8Text(bytes);
+        bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }
 
-    // The copy starts as the file's own bytes, so that other sections, keys
-    // and comments stay as they are.
+    // A copy left behind by a save that was cut off is this program's own:
+    // it goes, read-only or not. Anything else of that name (a folder) stays,
+    // and writing the copy then fails and says so.
     const std::wstring copy = file + L".saving";
-    if (exists && !CopyFileW(file.c_str(), copy.c_str(), FALSE))
-        return L"the file could not be read: " + ui::SystemReason(GetLastError());
-    if (!exists) DeleteFileW(copy.c_str());
-    std::wstring failure = WriteInto(copy, settings);
+    const DWORD leftover = GetFileAttributesW(copy.c_str());
+    if (leftover != INVALID_FILE_ATTRIBUTES && !(leftover & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(copy.c_str());
+    }
+    std::wstring failure;
+    if (!WriteAll(copy, bytes))
+        failure = L"its copy '" + copy + L"' could not be written: " + ui::SystemReason(GetLastError());
+    if (failure.empty()) failure = WriteInto(copy, settings);
     if (failure.empty() && !MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         failure = L"the file could not be replaced: " + ui::SystemReason(GetLastError());
     if (!failure.empty()) DeleteFileW(copy.c_str());

@@ -35,8 +35,9 @@ struct Setting {
 };
 // Saves all the values into the settings file, or none of them: they are
 // written into a copy of the file beside it, read back from the copy, and
-// the copy then takes the file's place in one step. Returns what failed,
-// in plain words; empty when everything was saved.
+// the copy then takes the file's place in one step. The copy of a UTF-8
+// file is written in UTF-16, which the platform reads and writes. Returns
+// what failed, in plain words; empty when everything was saved.
 std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings);
 
 // Fills IniFile, SoldatPath, the defaults and the play values. Returns false

@@ -10,6 +10,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <thread>
+
 using namespace test;
 
 namespace {
@@ -293,9 +295,9 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     CloseHandle(reading);
     expectFailure(L"open for reading", L"the file could not be replaced: ");
 
-    // A save that works removes a copy left behind. UTF-8, with or without
-    // its mark, becomes UTF-16, the form Windows reads; UTF-16 stays; both
-    // hold any character.
+    // A save that works waits out a program holding the file for a moment and
+    // removes a copy left behind. UTF-8, with or without its mark, becomes
+    // UTF-16, the form Windows reads; UTF-16 stays; both hold any character.
     const std::wstring head = L"; my notes \x00FC\x2713\r\n[Soldat]\r\nPath=", tail = L"\r\n[Mine]\r\nKeep=1\r\n";
     const std::wstring path = L"D:\\Spiele\\S\x00F6ldat \x0418";
     SetWindowTextW(form.TSoldatPath, path.c_str());
@@ -304,8 +306,15 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
         WriteBytes(Config::IniFile, Encode(mark + head + L"C:\\game" + tail, codePage));
         WriteBytes(Config::IniFile + L".saving", "left over");
         SetFileAttributesW((Config::IniFile + L".saving").c_str(), FILE_ATTRIBUTE_READONLY);
+        HANDLE held = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+        std::thread letGo([held] {
+            Sleep(200);
+            CloseHandle(held);
+        });
         host.Answer(IDNO);
         Click(form.BSave);
+        letGo.join();
         EXPECT_EQ(ReadUtf16(Config::IniFile).find(L"\xFEFF" + head + path + tail), 0u);
         EXPECT_EQ(Ini(L"Soldat", L"Path"), path);
         EXPECT_EQ(NamesIn(temp.Path()), std::vector<std::wstring>{L"Tarvendel.ini"});

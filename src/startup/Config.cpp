@@ -149,13 +149,21 @@ std::wstring WhyNotStorable(const Setting& setting, bool inCodePage) {
     const std::wstring& value = setting.value;
     std::wstring where = L"the value of " + std::wstring(setting.key) + L" in [" + setting.section + L"]";
     if (inCodePage && !value.empty()) {
+        // The UTF-8 code page (a choice in Windows' region settings) takes no
+        // flags but this one and reports a character it cannot hold by failing.
+        const UINT codePage = GetACP();
+        const bool utf8 = codePage == CP_UTF8;
         BOOL lost = FALSE;
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, value.c_str(), static_cast<int>(value.size()), nullptr, 0,
-                            nullptr, &lost);
-        if (lost)
+        const int size = WideCharToMultiByte(codePage, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                             value.c_str(), static_cast<int>(value.size()), nullptr, 0, nullptr,
+                                             utf8 ? nullptr : &lost);
+        const DWORD error = size > 0 ? ERROR_SUCCESS : GetLastError();
+        if (lost || error == ERROR_NO_UNICODE_TRANSLATION)
             return where + L" ('" + value +
                    L"') holds characters that the settings file, which keeps its text "
                    L"in the system's code page, cannot hold";
+        if (error != ERROR_SUCCESS)
+            return where + L" could not be checked against the system's code page: " + ui::SystemReason(error);
     }
     if (!value.empty() &&
         (value.front() == L' ' || value.back() == L' ' || value.front() == L'\t' || value.back() == L'\t'))
@@ -193,6 +201,32 @@ std::wstring WriteInto(const std::wstring& copy, const std::vector<Setting>& set
         if (stored != setting.value)
             return L"the value of " + std::wstring(setting.key) + L" in [" + setting.section + L"] read back as '" +
                    stored + L"' instead of '" + setting.value + L"'";
+    }
+    return {};
+}
+
+// Writes the copy's data to the disk before it takes the file's place: the
+// move does not, and after a power cut the file could come back empty.
+std::wstring Flush(const std::wstring& copy) {
+    HANDLE handle = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool flushed = handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
+    const DWORD error = GetLastError();
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    if (flushed) return {};
+    return L"its copy '" + copy + L"' could not be written to the disk: " + ui::SystemReason(error);
+}
+
+// Puts the copy in the file's place. An antivirus or backup program that
+// opens a new file for a moment makes the move fail with "access denied" or
+// a sharing violation, so those are tried again for up to a second.
+std::wstring Replace(const std::wstring& copy, const std::wstring& file) {
+    const ULONGLONG deadline = GetTickCount64() + 1000;
+    while (!MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || GetTickCount64() >= deadline)
+            return L"the file could not be replaced: " + ui::SystemReason(error);
+        Sleep(50);
     }
     return {};
 }
@@ -247,8 +281,8 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
     if (!WriteAll(copy, bytes))
         failure = L"its copy '" + copy + L"' could not be written: " + ui::SystemReason(GetLastError());
     if (failure.empty()) failure = WriteInto(copy, settings);
-    if (failure.empty() && !MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        failure = L"the file could not be replaced: " + ui::SystemReason(GetLastError());
+    if (failure.empty()) failure = Flush(copy);
+    if (failure.empty()) failure = Replace(copy, file);
     if (!failure.empty()) DeleteFileW(copy.c_str());
     return failure;
 }

@@ -53,23 +53,31 @@ TEST_F(SettingsTest, MissingKeysAndSectionsReadAsZero) {
     EXPECT_EQ(Config::PlaySpeed, 90);
 }
 
-TEST_F(SettingsTest, BlanksQuotesAndLetterCaseAreForgiven) {
-    WriteIniText("[soldat]\r\npath = \"C:\\My Games\\Soldat\" \r\n[DEFAULTS]\r\nfreecam=1\r\nSPEED=   150   \r\n"
-                 "NoText='0'\r\nExtract=-1\r\n");
-    ASSERT_TRUE(Config::LoadSettings());
-    EXPECT_EQ(MainModule::SoldatPath, L"C:\\My Games\\Soldat");
-    EXPECT_EQ(Config::DefFreeCam, 1);
-    EXPECT_EQ(Config::DefSpeed, 150);
-    EXPECT_EQ(Config::DefNoText, 0);
-    EXPECT_EQ(Config::DefExtract, -1);
+TEST_F(SettingsTest, BlanksQuotesAndLetterCaseAreForgivenInEveryEncoding) {
+    // The same text in the code page, in UTF-8 as Notepad saves it (with and
+    // without its byte order mark) and in UTF-16 gives the same values.
+    const std::wstring text = L"[soldat]\r\npath = \"D:\\My Spiele\\S\x00F6ldat\" \r\n[ DEFAULTS ]\r\nfreecam=1\r\n"
+                              L"\tSPEED=\t150   \r\nSpeed=7\r\nNoText='0'\r\nExtract=-1\r\n";
+    for (auto [codePage, mark] : {std::pair{CP_ACP, L""}, {CP_UTF8, L""}, {CP_UTF8, L"\xFEFF"}, {1200, L"\xFEFF"}}) {
+        SCOPED_TRACE(testing::Message() << "code page " << codePage << (*mark ? " with mark" : ""));
+        WriteIniText(Encode(mark + text, codePage));
+        ASSERT_TRUE(Config::LoadSettings());
+        EXPECT_EQ(MainModule::SoldatPath, L"D:\\My Spiele\\S\x00F6ldat");
+        EXPECT_EQ(Config::DefFreeCam, 1);
+        EXPECT_EQ(Config::DefSpeed, 150);
+        EXPECT_EQ(Config::DefNoText, 0);
+        EXPECT_EQ(Config::DefExtract, -1);
+    }
 }
 
 TEST_F(SettingsTest, ALongPathIsCutTo254Characters) {
     std::string path = "C:\\" + std::string(297, 'p');
-    WriteIniText("[Soldat]\r\nPath=" + path + "\r\n[Defaults]\r\nSpeed=100\r\n");
-    ASSERT_TRUE(Config::LoadSettings());
-    EXPECT_EQ(MainModule::SoldatPath.size(), 254u);
-    EXPECT_EQ(MainModule::SoldatPath, std::wstring(path.begin(), path.begin() + 254));
+    for (std::string mark : {"", "\xEF\xBB\xBF"}) {
+        WriteIniText(mark + "[Soldat]\r\nPath=" + path + "\r\n[Defaults]\r\nSpeed=100\r\n");
+        ASSERT_TRUE(Config::LoadSettings());
+        EXPECT_EQ(MainModule::SoldatPath.size(), 254u);
+        EXPECT_EQ(MainModule::SoldatPath, std::wstring(path.begin(), path.begin() + 254));
+    }
 }
 
 TEST_F(SettingsTest, AMissingFileIsReportedAndEndsTheProgram) {

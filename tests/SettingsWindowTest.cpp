@@ -10,6 +10,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <thread>
+
 using namespace test;
 
 namespace {
@@ -266,8 +268,19 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     Click(form.BSave);
     expectFailure(L"code page", L"the value of Path in [Soldat] ('C:\\\x0418\x0433\x0440\x0430') holds characters");
 
-    // A file another program holds open without sharing cannot be read...
+    // A line break passes that check but not the file: reading the copy back finds it.
+    SetWindowTextW(form.TSoldatPath, L"C:\\Sol\r\ndat");
+    Click(form.BSave);
+    expectFailure(L"line break", L"the value of Path in [Soldat] read back as 'C:\\Sol' instead of 'C:\\Sol\r\ndat'");
+
+    // A copy that cannot be written is named; a folder of its name stays.
     SetWindowTextW(form.TSoldatPath, L"C:\\Soldat");
+    MakeFolder(Config::IniFile + L".saving");
+    Click(form.BSave);
+    EXPECT_TRUE(RemoveDirectoryW((Config::IniFile + L".saving").c_str()));
+    expectFailure(L"copy", L"its copy '" + Config::IniFile + L".saving' could not be written: ");
+
+    // A file another program holds open without sharing cannot be read...
     HANDLE locked = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     Click(form.BSave);
@@ -282,14 +295,30 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     CloseHandle(reading);
     expectFailure(L"open for reading", L"the file could not be replaced: ");
 
-    // A save that works keeps what else the file holds.
-    host.Answer(IDNO);
-    Click(form.BSave);
-    std::string after = ReadBytes(Config::IniFile);
-    EXPECT_NE(after.find("; my notes"), std::string::npos) << after;
-    EXPECT_NE(after.find("[Mine]\r\nKeep=1"), std::string::npos) << after;
-    EXPECT_EQ(Ini(L"Soldat", L"Path"), L"C:\\Soldat");
-    EXPECT_EQ(NamesIn(temp.Path()), std::vector<std::wstring>{L"Tarvendel.ini"});
+    // A save that works waits out a program holding the file for a moment and
+    // removes a copy left behind. UTF-8, with or without its mark, becomes
+    // UTF-16, the form Windows reads; UTF-16 stays; both hold any character.
+    const std::wstring head = L"; my notes \x00FC\x2713\r\n[Soldat]\r\nPath=", tail = L"\r\n[Mine]\r\nKeep=1\r\n";
+    const std::wstring path = L"D:\\Spiele\\S\x00F6ldat \x0418";
+    SetWindowTextW(form.TSoldatPath, path.c_str());
+    for (auto [codePage, mark] : {std::pair{CP_UTF8, L""}, {CP_UTF8, L"\xFEFF"}, {1200, L"\xFEFF"}}) {
+        SCOPED_TRACE(testing::Message() << "code page " << codePage << (*mark ? " with mark" : ""));
+        WriteBytes(Config::IniFile, Encode(mark + head + L"C:\\game" + tail, codePage));
+        WriteBytes(Config::IniFile + L".saving", "left over");
+        SetFileAttributesW((Config::IniFile + L".saving").c_str(), FILE_ATTRIBUTE_READONLY);
+        HANDLE held = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                  nullptr);
+        std::thread letGo([held] {
+            Sleep(200);
+            CloseHandle(held);
+        });
+        host.Answer(IDNO);
+        Click(form.BSave);
+        letGo.join();
+        EXPECT_EQ(ReadUtf16(Config::IniFile).find(L"\xFEFF" + head + path + tail), 0u);
+        EXPECT_EQ(Ini(L"Soldat", L"Path"), path);
+        EXPECT_EQ(NamesIn(temp.Path()), std::vector<std::wstring>{L"Tarvendel.ini"});
+    }
 
     // A folder that is not there.
     host.messages.clear();

@@ -19,7 +19,9 @@ extern std::wstring IniFile;
 inline constexpr wchar_t kIniName[] = L"Tarvendel.ini";
 
 // One value; "0" when the file, section or key is missing. At most 254
-// characters, blanks and one pair of quotes around the value removed.
+// characters, blanks and one pair of quotes around the value removed. A file
+// in UTF-8, with or without its byte order mark, reads as the same text in
+// the system's code page or in UTF-16 does.
 std::wstring ReadIni(const std::wstring& file, const std::wstring& section, const std::wstring& key);
 // Writes one value; true when the platform reports success.
 bool WriteIni(const std::wstring& file, const std::wstring& section, const std::wstring& key,
@@ -33,8 +35,9 @@ struct Setting {
 };
 // Saves all the values into the settings file, or none of them: they are
 // written into a copy of the file beside it, read back from the copy, and
-// the copy then takes the file's place in one step. Returns what failed,
-// in plain words; empty when everything was saved.
+// the copy then takes the file's place in one step. The copy of a UTF-8
+// file is written in UTF-16, which the platform reads and writes. Returns
+// what failed, in plain words; empty when everything was saved.
 std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings);
 
 // Fills IniFile, SoldatPath, the defaults and the play values. Returns false

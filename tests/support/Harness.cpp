@@ -90,6 +90,15 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
+std::string Encode(const std::wstring& text, UINT codePage) {
+    if (codePage == 1200) return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    std::string bytes(text.size() * 4, '\0');
+    bytes.resize(
+        static_cast<size_t>(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, nullptr)));
+    return bytes;
+}
+
 std::wstring ReadUtf16(const std::wstring& path) {
     std::string bytes = ReadBytes(path);
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
@@ -160,12 +169,7 @@ void WriteSettings(const std::wstring& iniPath, const std::wstring& soldatPath, 
     std::wstring text = L"[Soldat]\r\nPath=" + soldatPath + L"\r\n[Defaults]\r\nFreeCam=" + std::to_wstring(freeCam) +
                         L"\r\nNoText=" + std::to_wstring(noText) + L"\r\nExtract=" + std::to_wstring(extract) +
                         L"\r\nSpeed=" + std::to_wstring(speed) + L"\r\n";
-    std::string ansi;
-    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                   nullptr);
-    ansi.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), size, nullptr, nullptr);
-    WriteBytes(iniPath, ansi);
+    WriteBytes(iniPath, Encode(text, CP_ACP));
 }
 
 // ---- Messages and time ---------------------------------------------------

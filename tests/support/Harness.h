@@ -61,6 +61,8 @@ private:
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 std::wstring ReadUtf16(const std::wstring& path);
+// The text in a code page (CP_ACP, CP_UTF8), or in UTF-16LE for 1200.
+std::string Encode(const std::wstring& text, UINT codePage);
 bool Exists(const std::wstring& path); // anything at the path
 void MakeFolder(const std::wstring& path);
 // The names in a folder (files and folders, hidden ones too), sorted.

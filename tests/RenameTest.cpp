@@ -225,13 +225,14 @@ TEST_F(AutorenameTest, NamesComeFromTheUtcCreationTimeWithoutLeadingZeros) {
     int paints = 0;
     static int* paintCount;
     paintCount = &paints;
-    HHOOK hook = SetWindowsHookExW(
-        WH_GETMESSAGE,
-        [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    // A hook procedure is stdcall on x86, which GCC's lambdas do not convert to.
+    struct Hook {
+        static LRESULT CALLBACK CountPaints(int code, WPARAM wParam, LPARAM lParam) {
             if (code == HC_ACTION && reinterpret_cast<MSG*>(lParam)->message == WM_PAINT) ++*paintCount;
             return CallNextHookEx(nullptr, code, wParam, lParam);
-        },
-        nullptr, GetCurrentThreadId());
+        }
+    };
+    HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, Hook::CountPaints, nullptr, GetCurrentThreadId());
     host.onMessage = [&](const Message&) {
         UnhookWindowsHookEx(hook);
         EXPECT_EQ(TextOf(form.Label1), L"Renaming 2 of 2...");

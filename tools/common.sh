@@ -31,6 +31,7 @@ PACKAGES=(
   "clang-tidy:clang-tidy"
   "zip:zip"
   "unzip:unzip"
+  "python3:python3"
 )
 
 install_missing() {

@@ -243,6 +243,14 @@ TEST_F(LauncherTest, AFailingCopyIsReportedWithTheReasonAndEndsTheProgram) {
     EXPECT_EQ(host.exitCode, 1u);
     PumpFor(200);
     EXPECT_TRUE(LaunchesOf(game->path).empty());
+
+    // A game folder whose name Windows refuses: no name in it is free, yet
+    // the search for one ends, and the copy says why.
+    ResetHost();
+    MainModule::SoldatPath = game->path + L"|";
+    EXPECT_EQ(PlayDemo(demo), MainModule::False);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].text.find(L"(error 123)"), std::wstring::npos);
 }
 
 TEST_F(LauncherTest, AGameFolderWithBlanksStartsTheGameNotAProgramAtTheBlank) {

@@ -72,9 +72,13 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place);
 // system file, nor a folder. Wildcards match nothing.
 Flag FileExists(const std::wstring& path);
 // Whether anything at all is at the path: a file of any kind, hidden or
-// not, or a folder. Such a name is taken: nothing is ever copied or renamed
-// onto it.
+// not, a folder, or a deleted file that another program still holds open.
+// Such a name is taken: nothing is ever copied or renamed onto it.
 bool AnythingAt(const std::wstring& path);
+// Whether the listing of the path's folder holds its name. It also shows a
+// file whose delete waits for another program to let go of it, which can no
+// longer be opened or have its attributes read.
+bool Listed(const std::wstring& path);
 // The game's demo folder, SoldatPath & "\Demos\", and a demo's file in it.
 std::wstring DemoFolder();
 std::wstring DemoPath(const std::wstring& name);

@@ -64,9 +64,11 @@ TEST_F(LauncherTest, FileNameOfSplitsAtEitherSeparator) {
 
 TEST_F(LauncherTest, ADemoFromElsewhereIsCopiedUnderItsNameAndPlayed) {
     std::wstring demo = Download(L"match.sdm", "DEMO-BYTES");
+    SetFileAttributesW(demo.c_str(), FILE_ATTRIBUTE_READONLY); // as from a zip or a CD
     EXPECT_EQ(PlayDemo(demo), MainModule::True);
     EXPECT_EQ(ReadBytes(game->Demo(L"match.sdm")), "DEMO-BYTES");
-    EXPECT_TRUE(Exists(demo));
+    EXPECT_EQ(GetFileAttributesW(demo.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(DeleteFileW(game->Demo(L"match.sdm").c_str())); // the copy is not read-only
     auto launches = Launched();
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].commandLine, Expected(L"match"));

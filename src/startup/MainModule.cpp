@@ -194,6 +194,17 @@ std::wstring FullPath(const std::wstring& path) {
     return full;
 }
 
+// Takes the read-only attribute, which the copy took over from its source,
+// off a copy of the program's own; its other attributes stay.
+void MakeWritable(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
+    attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    // Should this fail, the demo plays all the same, and a later delete in
+    // the library says why it cannot.
+    SetFileAttributesW(path.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
+}
+
 enum class Compare { Same, Different, Failed };
 
 // Whether two files of equal length hold the same bytes.
@@ -294,6 +305,9 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
                  L": " + ui::SystemReason(error));
         return False;
     }
+    // The copy is the program's own: one of a demo from a zip or a CD must
+    // not stay read-only, or the library could not delete it.
+    if (place.copyNeeded) MakeWritable(place.target);
 
     const std::wstring gameExe = SoldatPath + L"\\Soldat.exe";
     if (FileExists(gameExe) != True) {

@@ -64,8 +64,8 @@ struct DemoPlace {
     std::wstring failure;   // empty when the place was found
 };
 DemoPlace FindDemoPlace(const std::wstring& demoPath);
-// The second copies the demo to its place when needed, never over a file,
-// and starts the game; its result is PlayDemo's.
+// The second copies the demo to its place when needed, never over a file
+// and never read-only, and starts the game; its result is PlayDemo's.
 Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place);
 
 // True for an existing file at exactly this path that is neither hidden, nor a

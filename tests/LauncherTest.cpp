@@ -77,6 +77,16 @@ TEST_F(LauncherTest, ADemoFromElsewhereIsCopiedUnderItsNameAndPlayed) {
     EXPECT_EQ(launches[0].currentFolder, cwd); // inherited, not set
     EXPECT_TRUE(host.messages.empty());
     EXPECT_FALSE(host.ended);
+
+    // Through the shell, as for a game that must run as administrator: the
+    // same words after the game's path (the shell may add a blank at the
+    // end) and the same working folder.
+    ASSERT_EQ(MainModule::StartThroughShell(game->path + L"\\Soldat.exe", L"match"), 0u);
+    launches = Launched(2);
+    ASSERT_EQ(launches.size(), 2u);
+    std::wstring words = MainModule::ArgumentsOf(launches[1].commandLine);
+    EXPECT_EQ(words.substr(0, words.find_last_not_of(L' ') + 1), MainModule::ArgumentsOf(launches[0].commandLine));
+    EXPECT_EQ(launches[1].currentFolder, cwd);
 }
 
 TEST_F(LauncherTest, ThePlayValuesEndTheCommandLineInTheirOrder) {

@@ -2,6 +2,8 @@
 // file functions.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -67,6 +69,13 @@ DemoPlace FindDemoPlace(const std::wstring& demoPath);
 // The second copies the demo to its place when needed, never over a file
 // and never read-only, and starts the game; its result is PlayDemo's.
 Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place);
+// Starts the game on a demo through the shell, as Explorer does: the way to a
+// game that must run as administrator, which Windows asks the user about
+// first. The game gets the same words after its path and the same working
+// folder (this program's current one) as from the usual start. 0 when the
+// game started, otherwise the system's error (ERROR_CANCELLED when the user
+// said no).
+DWORD StartThroughShell(const std::wstring& gameExe, const std::wstring& demoName);
 
 // True for an existing file at exactly this path that is neither hidden, nor a
 // system file, nor a folder. Wildcards match nothing.

@@ -192,7 +192,8 @@ std::wstring FullPath(const std::wstring& path) {
     if (needed == 0) return path;
     std::wstring full(needed, L'\0');
     DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    full.resize(length < needed ? length : 0);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
     return full;
 }
 

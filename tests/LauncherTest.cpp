@@ -64,9 +64,11 @@ TEST_F(LauncherTest, FileNameOfSplitsAtEitherSeparator) {
 
 TEST_F(LauncherTest, ADemoFromElsewhereIsCopiedUnderItsNameAndPlayed) {
     std::wstring demo = Download(L"match.sdm", "DEMO-BYTES");
+    SetFileAttributesW(demo.c_str(), FILE_ATTRIBUTE_READONLY); // as from a zip or a CD
     EXPECT_EQ(PlayDemo(demo), MainModule::True);
     EXPECT_EQ(ReadBytes(game->Demo(L"match.sdm")), "DEMO-BYTES");
-    EXPECT_TRUE(Exists(demo));
+    EXPECT_EQ(GetFileAttributesW(demo.c_str()) & ~FILE_ATTRIBUTE_ARCHIVE, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(DeleteFileW(game->Demo(L"match.sdm").c_str())); // the copy is not read-only
     auto launches = Launched();
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].commandLine, Expected(L"match"));
@@ -75,6 +77,16 @@ TEST_F(LauncherTest, ADemoFromElsewhereIsCopiedUnderItsNameAndPlayed) {
     EXPECT_EQ(launches[0].currentFolder, cwd); // inherited, not set
     EXPECT_TRUE(host.messages.empty());
     EXPECT_FALSE(host.ended);
+
+    // Through the shell, as for a game that must run as administrator: the
+    // same words after the game's path (the shell may add a blank at the
+    // end) and the same working folder.
+    ASSERT_EQ(MainModule::StartThroughShell(game->path + L"\\Soldat.exe", L"match"), 0u);
+    launches = Launched(2);
+    ASSERT_EQ(launches.size(), 2u);
+    std::wstring words = MainModule::ArgumentsOf(launches[1].commandLine);
+    EXPECT_EQ(words.substr(0, words.find_last_not_of(L' ') + 1), MainModule::ArgumentsOf(launches[0].commandLine));
+    EXPECT_EQ(launches[1].currentFolder, cwd);
 }
 
 TEST_F(LauncherTest, ThePlayValuesEndTheCommandLineInTheirOrder) {
@@ -243,6 +255,14 @@ TEST_F(LauncherTest, AFailingCopyIsReportedWithTheReasonAndEndsTheProgram) {
     EXPECT_EQ(host.exitCode, 1u);
     PumpFor(200);
     EXPECT_TRUE(LaunchesOf(game->path).empty());
+
+    // A game folder whose name Windows refuses: no name in it is free, yet
+    // the search for one ends, and the copy says why.
+    ResetHost();
+    MainModule::SoldatPath = game->path + L"|";
+    EXPECT_EQ(PlayDemo(demo), MainModule::False);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].text.find(L"(error 123)"), std::wstring::npos);
 }
 
 TEST_F(LauncherTest, AGameFolderWithBlanksStartsTheGameNotAProgramAtTheBlank) {

@@ -98,12 +98,19 @@ void Form4::BDelete_Click() {
         // Gone already is what the user wanted; anything else is said.
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
             ui::ErrorBox(L"Could not delete the demo '" + path + L"': " + ui::SystemReason(error));
-    } else if (AnythingAt(path)) {
-        // Reported as deleted, yet still there: another program holds it open
-        // (it goes when that program lets go of it), or the folder keeps it.
-        ui::ErrorBox(L"The demo '" + path +
-                     L"' is still there, although Windows reported it as deleted. "
-                     L"Another program may hold it open: it goes when that program lets go of it.");
+    } else if (Listed(path)) {
+        // Deleted, yet still in the folder: another program has it open. Where
+        // the file waits for that program as delete-pending (Windows before 10
+        // 1903, FAT drives, network shares) it can no longer be opened or
+        // read; elsewhere it may stay whole until then.
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            ui::ErrorBox(L"The demo '" + path +
+                         L"' is deleted as soon as the program that has it open lets go of it. "
+                         L"Until then it stays in the list.");
+        else
+            ui::ErrorBox(L"The demo '" + path +
+                         L"' is still there, although Windows reported it as deleted. "
+                         L"Another program may have it open: it stays in the list until that program lets go of it.");
     }
     RefreshDemoList();
 }

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <vector>
@@ -130,7 +132,30 @@ std::wstring FileNameOf(const std::wstring& path) {
     return separator == std::wstring::npos ? path : path.substr(separator + 1);
 }
 
-bool AnythingAt(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool AnythingAt(const std::wstring& path) {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+    // The attributes cannot be read, yet the name may be taken: a deleted
+    // file that another program still holds (delete-pending: access denied),
+    // or one this user may not read. The folder listing says. A name that
+    // the listing refuses as well (an invalid one, one too long) is free: the
+    // copy or rename onto it then fails with the system's reason, rather than
+    // the search for a free name going on for ever.
+    return Listed(path);
+}
+
+bool Listed(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileExW(path.c_str(), FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    // The name itself or its short alias, never a match of wildcards.
+    const std::wstring name = FileNameOf(path);
+    for (const wchar_t* listed : {found.cFileName, found.cAlternateFileName})
+        if (CompareStringOrdinal(listed, -1, name.c_str(), -1, TRUE) == CSTR_EQUAL) return true;
+    return false;
+}
 
 std::wstring DemoFolder() { return SoldatPath + L"\\Demos\\"; }
 
@@ -167,8 +192,52 @@ std::wstring FullPath(const std::wstring& path) {
     if (needed == 0) return path;
     std::wstring full(needed, L'\0');
     DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    full.resize(length < needed ? length : 0);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
     return full;
+}
+
+// The current folder, of any length.
+std::wstring CurrentFolder() {
+    for (DWORD size = MAX_PATH;;) {
+        std::wstring folder(size, L'\0');
+        DWORD length = GetCurrentDirectoryW(size, folder.data());
+        if (length == 0) return {};
+        if (length < size) {
+            folder.resize(length);
+            return folder;
+        }
+        size = length; // the size it needs, its terminating null included
+    }
+}
+
+// ERROR_ELEVATION_REQUIRED, which mingw-w64's headers lack.
+constexpr DWORD kElevationRequired = 740;
+
+// Starts the game as CreateProcessW does: 0, or the system's error.
+DWORD StartProcess(const std::wstring& gameExe, std::wstring commandLine) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(gameExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return GetLastError();
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ERROR_SUCCESS;
+}
+
+// Takes the read-only attribute, which the copy took over from its source,
+// off a copy of the program's own; its other attributes stay.
+void MakeWritable(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return;
+    attributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    // Should this fail, the demo plays all the same, and a later delete in
+    // the library says why it cannot.
+    SetFileAttributesW(path.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
 enum class Compare { Same, Different, Failed };
@@ -203,6 +272,14 @@ Compare SameContents(const std::wstring& a, const std::wstring& b, std::wstring&
     }
 }
 
+// The game's words after its own path: "-demo", the demo's name and the
+// four play values.
+std::wstring GameArguments(const std::wstring& demoName) {
+    return L"-demo " + demoName + L" " + std::to_wstring(Config::PlayFreeCam) + L" " +
+           std::to_wstring(Config::PlaySpeed) + L" " + std::to_wstring(Config::PlayNoText) + L" " +
+           std::to_wstring(Config::PlayExtract);
+}
+
 // A path or name in single quotes, as the messages show them.
 std::wstring InSingleQuotes(const std::wstring& text) { return L"'" + text + L"'"; }
 
@@ -212,9 +289,42 @@ std::wstring GameCommandLine(const std::wstring& gameExe, const std::wstring& de
     // The path is quoted only when it holds a blank, so that the game sees its
     // own path as one word; otherwise the line is exactly the classic one.
     std::wstring exe = gameExe.find(L' ') != std::wstring::npos ? L"\"" + gameExe + L"\"" : gameExe;
-    return exe + L" -demo " + demoName + L" " + std::to_wstring(Config::PlayFreeCam) + L" " +
-           std::to_wstring(Config::PlaySpeed) + L" " + std::to_wstring(Config::PlayNoText) + L" " +
-           std::to_wstring(Config::PlayExtract);
+    return exe + L" " + GameArguments(demoName);
+}
+
+DWORD StartThroughShell(const std::wstring& gameExe, const std::wstring& demoName) {
+    // The shell and COM are loaded for this rare start only, as for the
+    // folder dialog: linked, they would slow every start of the program.
+    using ui::SystemFunction;
+    const auto shellExecute = SystemFunction<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    if (!shellExecute) return GetLastError();
+    const auto coInitializeEx = SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    const auto coUninitialize = SystemFunction<decltype(&CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    // Shell extensions may take part in the start; some need COM's
+    // single-threaded apartment.
+    HRESULT com = coInitializeEx && coUninitialize
+                      ? coInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)
+                      : E_FAIL;
+    const std::wstring arguments = GameArguments(demoName);
+    // The working folder that the usual start lets the game inherit, named
+    // outright: a start through the shell, an elevated one above all, is not
+    // bound to inherit it.
+    const std::wstring folder = CurrentFolder();
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    // Started before the call returns (the program ends right after it); a
+    // failure is reported by the caller, not in a box of the shell's.
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    // Owned by a window of ours, so that Windows' question comes to the
+    // front instead of flashing in the taskbar.
+    info.hwnd = ui::OwnerWindow();
+    info.lpFile = gameExe.c_str();
+    info.lpParameters = arguments.c_str();
+    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    const DWORD error = shellExecute(&info) ? ERROR_SUCCESS : GetLastError();
+    if (SUCCEEDED(com)) coUninitialize();
+    return error;
 }
 
 DemoPlace FindDemoPlace(const std::wstring& demoPath) {
@@ -271,6 +381,9 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
                  L": " + ui::SystemReason(error));
         return False;
     }
+    // The copy is the program's own: one of a demo from a zip or a CD must
+    // not stay read-only, or the library could not delete it.
+    if (place.copyNeeded) MakeWritable(place.target);
 
     const std::wstring gameExe = SoldatPath + L"\\Soldat.exe";
     if (FileExists(gameExe) != True) {
@@ -278,19 +391,15 @@ Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
         return False;
     }
 
-    std::wstring commandLine = GameCommandLine(gameExe, place.name);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(gameExe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        ui::Fail(L"Could not start the game " + InSingleQuotes(gameExe) + L": " + ui::SystemReason(GetLastError()));
+    DWORD error = StartProcess(gameExe, GameCommandLine(gameExe, place.name));
+    // A game that must run as administrator (by its manifest, or by "Run
+    // this program as an administrator" in its properties) cannot be started
+    // so; the shell can, once the user has said yes to Windows' question.
+    if (error == kElevationRequired) error = StartThroughShell(gameExe, place.name);
+    if (error != ERROR_SUCCESS) {
+        ui::Fail(L"Could not start the game " + InSingleQuotes(gameExe) + L": " + ui::SystemReason(error));
         return False;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
     return True;
 }
 

@@ -2,6 +2,8 @@
 // file functions.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -64,17 +66,28 @@ struct DemoPlace {
     std::wstring failure;   // empty when the place was found
 };
 DemoPlace FindDemoPlace(const std::wstring& demoPath);
-// The second copies the demo to its place when needed, never over a file,
-// and starts the game; its result is PlayDemo's.
+// The second copies the demo to its place when needed, never over a file
+// and never read-only, and starts the game; its result is PlayDemo's.
 Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place);
+// Starts the game on a demo through the shell, as Explorer does: the way to a
+// game that must run as administrator, which Windows asks the user about
+// first. The game gets the same words after its path and the same working
+// folder (this program's current one) as from the usual start. 0 when the
+// game started, otherwise the system's error (ERROR_CANCELLED when the user
+// said no).
+DWORD StartThroughShell(const std::wstring& gameExe, const std::wstring& demoName);
 
 // True for an existing file at exactly this path that is neither hidden, nor a
 // system file, nor a folder. Wildcards match nothing.
 Flag FileExists(const std::wstring& path);
 // Whether anything at all is at the path: a file of any kind, hidden or
-// not, or a folder. Such a name is taken: nothing is ever copied or renamed
-// onto it.
+// not, a folder, or a deleted file that another program still holds open.
+// Such a name is taken: nothing is ever copied or renamed onto it.
 bool AnythingAt(const std::wstring& path);
+// Whether the listing of the path's folder holds its name. It also shows a
+// file whose delete waits for another program to let go of it, which can no
+// longer be opened or have its attributes read.
+bool Listed(const std::wstring& path);
 // The game's demo folder, SoldatPath & "\Demos\", and a demo's file in it.
 std::wstring DemoFolder();
 std::wstring DemoPath(const std::wstring& name);

@@ -6,20 +6,10 @@
 namespace ui {
 namespace {
 
-// The window a box belongs to: the active one of this thread, or else the
-// first visible window of ours (the splash never takes the focus, and a box
-// without an owner would open behind its always-on-top banner).
 BOOL CALLBACK FirstVisible(HWND hwnd, LPARAM param) {
     if (!IsWindowVisible(hwnd)) return TRUE;
     *reinterpret_cast<HWND*>(param) = hwnd;
     return FALSE;
-}
-
-HWND OwnerForMessage() {
-    if (HWND active = GetActiveWindow()) return active;
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &FirstVisible, reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 class RealHost final : public Host {
@@ -36,12 +26,21 @@ bool g_ended = false;
 
 } // namespace
 
+HWND OwnerWindow() {
+    // The splash never takes the focus, and a box without an owner would
+    // open behind its always-on-top banner.
+    if (HWND active = GetActiveWindow()) return active;
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &FirstVisible, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 void SetHost(Host* host) {
     g_host = host ? host : &g_realHost;
     g_ended = false;
 }
 
-int Message(const std::wstring& text, UINT type) { return g_host->ShowMessage(OwnerForMessage(), text, type); }
+int Message(const std::wstring& text, UINT type) { return g_host->ShowMessage(OwnerWindow(), text, type); }
 
 void ErrorBox(const std::wstring& text) { Message(text, MB_ICONERROR | MB_OK); }
 void InfoBox(const std::wstring& text) { Message(text, MB_ICONINFORMATION | MB_OK); }

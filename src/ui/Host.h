@@ -28,6 +28,10 @@ public:
 // Installs a host for the tests; nullptr restores the real one.
 void SetHost(Host* host);
 
+// The window of ours that a box, or a question of Windows', belongs to: the
+// active one of this thread, or else its first visible window.
+HWND OwnerWindow();
+
 int Message(const std::wstring& text, UINT type);
 void ErrorBox(const std::wstring& text);  // error icon, OK
 void InfoBox(const std::wstring& text);   // information icon, OK

@@ -224,7 +224,7 @@ TEST_F(LauncherTest, AMissingDemoIsReportedAndEndsTheProgram) {
     EXPECT_EQ(host.messages[0].text, L"'" + missing + L"' does not exist.");
     EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR));
     EXPECT_TRUE(host.ended);
-    EXPECT_NE(host.exitCode, 0u);
+    EXPECT_EQ(host.exitCode, 1u);
     EXPECT_TRUE(game->Demos().empty());
     PumpFor(200);
     EXPECT_TRUE(LaunchesOf(game->path).empty());

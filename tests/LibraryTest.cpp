@@ -249,6 +249,7 @@ TEST_F(LibraryTest, PlayEndsTheProgramWhetherOrNotTheGameStarted) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, L"Can not find Soldat.exe! Please check your settings.");
     EXPECT_TRUE(host.ended);
+    EXPECT_EQ(host.exitCode, 1u);
     EXPECT_EQ(host.endCount, 1);
 }
 

@@ -148,7 +148,7 @@ TEST_F(LauncherTest, AFileThatAppearsAtTheChosenNameIsNeitherReplacedNorRemoved)
     EXPECT_EQ(host.messages[0].text.find(L"Could not copy the demo '" + demo + L"' to '" + place.target + L"': "), 0u);
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(host.exitCode, 1u);
-    PumpFor(200);
+    ASSERT_TRUE(DeleteWhenEnded(game->path + L"\\Soldat.exe")); // any game started has recorded itself
     EXPECT_TRUE(LaunchesOf(game->path).empty());
 }
 
@@ -226,7 +226,7 @@ TEST_F(LauncherTest, AMissingDemoIsReportedAndEndsTheProgram) {
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(host.exitCode, 1u);
     EXPECT_TRUE(game->Demos().empty());
-    PumpFor(200);
+    ASSERT_TRUE(DeleteWhenEnded(game->path + L"\\Soldat.exe")); // any game started has recorded itself
     EXPECT_TRUE(LaunchesOf(game->path).empty());
 }
 
@@ -241,7 +241,7 @@ TEST_F(LauncherTest, AFailingCopyIsReportedWithTheReasonAndEndsTheProgram) {
     EXPECT_NE(text.find(L"(error 3)"), std::wstring::npos);
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(host.exitCode, 1u);
-    PumpFor(200);
+    ASSERT_TRUE(DeleteWhenEnded(game->path + L"\\Soldat.exe")); // any game started has recorded itself
     EXPECT_TRUE(LaunchesOf(game->path).empty());
 }
 

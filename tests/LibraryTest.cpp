@@ -50,7 +50,6 @@ TEST(DemoListing, PatternsAndLongNameMatching) {
     EXPECT_EQ(DemoPattern(L"   "), L"*.*");
     EXPECT_EQ(DemoPattern(L"*.dem"), L"*.dem");
     EXPECT_EQ(DemoPattern(L"sdm"), L"*.sdm");
-    EXPECT_EQ(DemoPattern(L" sdm"), L"*. sdm");
 
     EXPECT_TRUE(NameMatches(L"match.sdm", L"*.sdm"));
     EXPECT_TRUE(NameMatches(L"Match.SDM", L"*.sdm"));

@@ -50,7 +50,8 @@ TEST_F(EndToEndTest, ADemoPathAlonePlaysTheDemoWithTheDefaults) {
     DWORD exitCode = 99;
     ASSERT_TRUE(tarvendel.Wait(20000, &exitCode));
     EXPECT_EQ(exitCode, 0u);
-    auto launches = WaitForLaunches(game->path);
+    ASSERT_TRUE(DeleteWhenEnded(game->path + L"\\Soldat.exe")); // every game it started has recorded itself
+    auto launches = LaunchesOf(game->path);
     ASSERT_EQ(launches.size(), 1u);
     EXPECT_EQ(launches[0].commandLine, L"\"" + game->path + L"\\Soldat.exe\" -demo final round 1 150 0 1");
     EXPECT_EQ(ReadBytes(game->Demo(L"final round.sdm")), "a recorded round");

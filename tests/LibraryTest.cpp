@@ -50,7 +50,6 @@ TEST(DemoListing, PatternsAndLongNameMatching) {
     EXPECT_EQ(DemoPattern(L"   "), L"*.*");
     EXPECT_EQ(DemoPattern(L"*.dem"), L"*.dem");
     EXPECT_EQ(DemoPattern(L"sdm"), L"*.sdm");
-    EXPECT_EQ(DemoPattern(L" sdm"), L"*. sdm");
 
     EXPECT_TRUE(NameMatches(L"match.sdm", L"*.sdm"));
     EXPECT_TRUE(NameMatches(L"Match.SDM", L"*.sdm"));
@@ -261,6 +260,7 @@ TEST_F(LibraryTest, PlayEndsTheProgramWhetherOrNotTheGameStarted) {
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, L"Can not find Soldat.exe! Please check your settings.");
     EXPECT_TRUE(host.ended);
+    EXPECT_EQ(host.exitCode, 1u);
     EXPECT_EQ(host.endCount, 1);
 }
 

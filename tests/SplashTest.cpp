@@ -76,13 +76,14 @@ TEST_F(SplashTest, FadesInInSeventeenStepsHoldsThenLaunchesAndEnds) {
 }
 
 TEST_F(SplashTest, AMissingGameIsReportedThenTheProgramEnds) {
-    DeleteFileW((game->path + L"\\Soldat.exe").c_str());
+    ASSERT_TRUE(DeleteFileW((game->path + L"\\Soldat.exe").c_str()));
     RunSplash();
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, L"Can not find Soldat.exe! Please check your settings.");
     // Owned by the banner, or the box would open behind it: it is topmost.
     EXPECT_EQ(host.messages[0].owner, Form2::Get().Hwnd());
     EXPECT_TRUE(host.ended);
+    EXPECT_EQ(host.exitCode, 1u);
     EXPECT_EQ(host.endCount, 1);
     EXPECT_FALSE(Form2::Get().IsVisible());
     EXPECT_EQ(Form1::Existing(), nullptr);
@@ -99,7 +100,7 @@ TEST_F(SplashTest, AMissingDemoIsReportedWhileTheBannerIsUp) {
     EXPECT_TRUE(bannerUp);
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(host.endCount, 1);
-    EXPECT_NE(host.exitCode, 0u);
+    EXPECT_EQ(host.exitCode, 1u);
 }
 
 } // namespace

@@ -141,6 +141,10 @@ std::wstring BinFolder() {
 std::wstring StandInGame() { return BinFolder() + L"\\stand-in\\Soldat.exe"; }
 std::wstring TarvendelExe() { return BinFolder() + L"\\Tarvendel.exe"; }
 
+bool DeleteWhenEnded(const std::wstring& exe, DWORD timeoutMs) {
+    return PumpUntil([&] { return DeleteFileW(exe.c_str()) != FALSE; }, timeoutMs);
+}
+
 GameFolder::GameFolder(const std::wstring& folder, bool withGame) : path(folder) {
     MakeFolder(path);
     MakeFolder(path + L"\\Demos");

@@ -75,6 +75,9 @@ void SetFileTimes(const std::wstring& path, const SYSTEMTIME& utc);
 std::wstring BinFolder();
 std::wstring StandInGame();
 std::wstring TarvendelExe();
+// Deletes a program's file once nothing runs from it (a running program's file
+// cannot be deleted): every process started from it has then ended.
+bool DeleteWhenEnded(const std::wstring& exe, DWORD timeoutMs = 10000);
 
 // A game folder with a Demos folder and the stand-in game.
 struct GameFolder {

@@ -255,7 +255,7 @@ TEST_F(LibraryTest, PlayEndsTheProgramWhetherOrNotTheGameStarted) {
 
     ResetHost();
     // A game still running from the first Play holds its file until it ends.
-    ASSERT_TRUE(PumpUntil([&] { return DeleteFileW((game->path + L"\\Soldat.exe").c_str()) != FALSE; }));
+    ASSERT_TRUE(DeleteWhenEnded(game->path + L"\\Soldat.exe"));
     Click(form.BPlay);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, L"Can not find Soldat.exe! Please check your settings.");

@@ -22,6 +22,7 @@ PACKAGES=(
   "i686-w64-mingw32-windres:binutils-mingw-w64-i686"
   "wine:wine"
   "/usr/lib/wine/wine64:wine64"
+  "/usr/lib/wine/wine:wine32:i386"
   "Xvfb:xvfb"
   "xauth:xauth"
   "/usr/src/googletest/googletest/CMakeLists.txt:googletest"
@@ -49,6 +50,11 @@ install_missing() {
   local sudo=()
   [[ $(id -u) -eq 0 ]] || sudo=(sudo)
   export DEBIAN_FRONTEND=noninteractive
+  # 32-bit Wine (wine32:i386, beside wine64) comes from Debian's i386
+  # architecture, which must be known before the package lists are fetched.
+  if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+  fi
   "${sudo[@]}" apt-get update -qq
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
@@ -65,13 +71,28 @@ build() {
   cmake --build "$dir" -j"$(nproc)" >"$dir.build.log" 2>&1 || { cat "$dir.build.log" >&2; return 1; }
 }
 
+# Both builds, each with its tests, the stand-in game and the tools' helpers,
+# as tools/test tests them: every tool configures them alike, so that none
+# reconfigures what another built. The benchmark is x86_64's alone.
+build_all() {
+  build x86_64 -DTARVENDEL_TESTS=ON
+  build i686 -DTARVENDEL_TESTS=ON -DTARVENDEL_BENCH=OFF
+}
+
+# The Wine prefix an architecture's programs run in: 64-bit Windows for
+# x86_64, and for i686 a 32-bit Windows with no 64-bit side, where the win32
+# zip goes (stricter than a 32-bit program on 64-bit Windows).
+wine_arch_of() { [[ $1 == i686 ]] && echo win32 || echo win64; }
+
 # The sandbox: a game folder with the stand-in game and a few small demos of
 # our own making, and a Downloads folder with one more demo.
 SANDBOX=$BUILD_ROOT/sandbox
+# make_sandbox [ARCH]: ARCH (x86_64 by default) gives the stand-in game.
 make_sandbox() {
   local game=$SANDBOX/Soldat name
   mkdir -p "$game/Demos" "$SANDBOX/Downloads"
-  cp "$BUILD_ROOT/x86_64/bin/stand-in/Soldat.exe" "$game/Soldat.exe"
+  # The stand-in game of the build that runs: a 32-bit prefix runs no x86_64 program.
+  cp "$BUILD_ROOT/${1:-x86_64}/bin/stand-in/Soldat.exe" "$game/Soldat.exe"
   [[ -f $SANDBOX/.laid-out ]] && return 0
   for name in "intro" "intro ctf_Ash" "final round" "clan war vs Red Ravens" "ctf_Laos practice" \
               "2009-3-5_7-3-9" "inf_Moonshine 3v3" "duel Vornak vs Kess"; do
@@ -89,9 +110,26 @@ make_sandbox() {
 # processes a Wine program starts inherit that; so do the shells a tool starts.
 WINE_NORANDOM="setarch -R"
 $WINE_NORANDOM true 2>/dev/null || WINE_NORANDOM=""
-wine() { $WINE_NORANDOM "$(type -P wine)" "$@"; }
+# Wine's loader for the prefix's architecture, named outright: Debian's
+# /usr/bin/wine (and winepath, wineboot, which go through it) takes the 32-bit
+# loader whenever wine32 is installed, even for a 64-bit prefix, where that
+# only works if the kernel runs 32-bit programs. The 64-bit loader starts a
+# 32-bit program in a 64-bit prefix through the 32-bit one by itself.
+wine_loader() { [[ ${WINEARCH:-win64} == win32 ]] && echo /usr/lib/wine/wine || echo /usr/lib/wine/wine64; }
+wine() { $WINE_NORANDOM "$(wine_loader)" "$@"; }
+winepath() { wine winepath.exe "$@"; }
 export WINE_NORANDOM
-export -f wine
+export -f wine_loader wine winepath
+
+# Whether this machine runs 32-bit x86 programs, which 32-bit Wine is: some
+# virtual machines' kernels refuse them (execve fails with "Exec format error";
+# the kernel's log then reads "32-bit emulation disabled"). Prints why not.
+runs_32bit_programs() {
+  local error
+  error=$(/usr/lib/wine/wine --version 2>&1 >/dev/null) && return 0
+  printf '%s\n' "this machine does not run 32-bit programs (/usr/lib/wine/wine: ${error##*: })"
+  return 1
+}
 
 # Wine in a private prefix on a private X display. wine_start sets the
 # environment; wine_stop ends everything it started.
@@ -99,11 +137,13 @@ WINE_TMP=""
 XVFB_PID=""
 # wine_start [PREFIX]: a private prefix (a new temporary one by default, or
 # PREFIX, set up once and kept) and, unless TARVENDEL_USE_DISPLAY is set, a
-# private Xvfb display.
+# private Xvfb display. The prefix is 64-bit Windows, or 32-bit Windows when
+# TARVENDEL_WINEARCH is win32 (a kept prefix stays what it was made as: keep
+# one per architecture).
 wine_start() {
   WINE_TMP=$(mktemp -d /tmp/tarvendel-wine.XXXXXX)
   # Wine's own error lines only: a program that Wine cannot start then says why.
-  export WINEPREFIX=${1:-$WINE_TMP/prefix} WINEARCH=win64 WINEDEBUG=-all,err+all
+  export WINEPREFIX=${1:-$WINE_TMP/prefix} WINEARCH=${TARVENDEL_WINEARCH:-win64} WINEDEBUG=-all,err+all
   export WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
   unset WINESERVER
   if [[ -z ${TARVENDEL_USE_DISPLAY:-} ]]; then
@@ -114,7 +154,7 @@ wine_start() {
     [[ -s $WINE_TMP/display ]] || { say "Xvfb did not start"; return 1; }
     export DISPLAY=":$(head -n1 "$WINE_TMP/display")"
   fi
-  say "Wine prefix in $WINEPREFIX, display $DISPLAY"
+  say "Wine prefix ($WINEARCH) in $WINEPREFIX, display $DISPLAY"
   [[ -n $WINE_NORANDOM ]] ||
     say "setarch -R is refused here: Wine runs with address randomisation, and about one start in 7,900 fails"
   if [[ ! -f $WINEPREFIX/.tarvendel-ready ]]; then

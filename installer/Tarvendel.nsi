@@ -3,13 +3,15 @@
 ; the executable stays writable), registers .sdm for the current user and adds
 ; a Start menu entry. tools/package builds it:
 ;
-;   makensis -DVERSION=1.2 -DFILEVERSION=1.2.0.0 -DEXE=...\Tarvendel.exe
-;            -DINI=...\Tarvendel.ini -DREADME=...\Readme.txt -DICON=...\Tarvendel.ico
-;            -DOUTFILE=...\Tarvendel-1.2-setup.exe installer/Tarvendel.nsi
+;   makensis -DVERSION=1.2 -DFILEVERSION=1.2.0.0 -DEXE64=...\x86_64\Tarvendel.exe
+;            -DEXE32=...\i686\Tarvendel.exe -DINI=...\Tarvendel.ini -DREADME=...\Readme.txt
+;            -DICON=...\Tarvendel.ico -DOUTFILE=...\Tarvendel-1.2-setup.exe installer/Tarvendel.nsi
 ;
-; The setup is a 64-bit program holding the 64-bit Tarvendel.exe (NSIS's
-; amd64 target, which is what the Wine tests here can run); 32-bit Windows
-; takes the win32 zip.
+; One setup for every Windows, as setups go: a 32-bit program, which both
+; kinds of Windows run, holding both builds. It installs the 64-bit
+; Tarvendel.exe on 64-bit Windows and the 32-bit one on 32-bit Windows.
+; (-DSETUP_TARGET=amd64-unicode makes the same setup a 64-bit program: the
+; package test's way on a machine that runs no 32-bit programs.)
 ;
 ; Command line:
 ;   /S                 silent: no pages, no questions
@@ -20,7 +22,11 @@
 ; An existing Tarvendel.ini is never replaced: /GAMEDIR only fills a new one.
 
 Unicode true
-Target amd64-unicode
+!ifdef SETUP_TARGET
+  Target ${SETUP_TARGET}
+!else
+  Target x86-unicode
+!endif
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
@@ -32,7 +38,8 @@ RequestExecutionLevel user
 !macroend
 !insertmacro Require VERSION
 !insertmacro Require FILEVERSION
-!insertmacro Require EXE
+!insertmacro Require EXE64
+!insertmacro Require EXE32
 !insertmacro Require INI
 !insertmacro Require README
 !insertmacro Require ICON
@@ -49,6 +56,8 @@ RequestExecutionLevel user
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
+!include x64.nsh
+!include WinVer.nsh
 
 Name "Tarvendel ${VERSION}"
 OutFile "${OUTFILE}"
@@ -219,6 +228,20 @@ FunctionEnd
 !insertmacro DefineEnsureClosed ""
 !insertmacro DefineEnsureClosed "un."
 
+; $0 = 1 where the 64-bit Tarvendel.exe runs, 0 where only the 32-bit one
+; does: on 32-bit Windows, and on Windows 10 on ARM, which emulates 32-bit x86
+; programs only (Windows 11 on ARM emulates x64 programs too). The machine's
+; own architecture, not this setup's: a 32-bit setup runs on 64-bit Windows.
+Function Pick64BitProgram
+  StrCpy $0 1
+  ${If} ${IsNativeIA32}
+    StrCpy $0 0
+  ${ElseIf} ${IsNativeARM64}
+  ${AndIfNot} ${AtLeastBuild} 22000
+    StrCpy $0 0
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   SetShellVarContext current
   StrCpy $GameDir "C:\Soldat"
@@ -249,17 +272,26 @@ FunctionEnd
 Section "Tarvendel"
   Call EnsureClosed
   SetOutPath "$INSTDIR"
-  File "/oname=Tarvendel.exe" "${EXE}"
+  Call Pick64BitProgram
+  ${If} $0 == 1
+    DetailPrint "Installing the 64-bit Tarvendel.exe"
+    File "/oname=Tarvendel.exe" "${EXE64}"
+  ${Else}
+    DetailPrint "Installing the 32-bit Tarvendel.exe"
+    File "/oname=Tarvendel.exe" "${EXE32}"
+  ${EndIf}
   File "/oname=Readme.txt" "${README}"
 
   ${If} ${FileExists} "$INSTDIR\Tarvendel.ini"
     DetailPrint "Keeping the settings file $INSTDIR\Tarvendel.ini"
   ${Else}
+    ; The initial file is UTF-16 LE with its byte order mark, which Windows'
+    ; profile functions keep: the folder goes in as it is, whatever the code
+    ; page, and no bytes of a code page can pass for UTF-8 when Tarvendel reads
+    ; it. Reading it back still guards against a folder name that was lost.
     File "/oname=Tarvendel.ini" "${INI}"
     WriteINIStr "$INSTDIR\Tarvendel.ini" "Soldat" "Path" "$GameDir"
     FlushINI "$INSTDIR\Tarvendel.ini"
-    ; The file is in the system's ANSI code page: a folder name that it cannot
-    ; hold comes back changed.
     ReadINIStr $0 "$INSTDIR\Tarvendel.ini" "Soldat" "Path"
     ${If} $0 S!= $GameDir
       MessageBox MB_OK|MB_ICONEXCLAMATION "The settings file cannot hold the folder name $\"$GameDir$\". Please choose Soldat's folder with the Settings button in Tarvendel." /SD IDOK

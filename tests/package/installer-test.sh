@@ -1,24 +1,41 @@
 #!/usr/bin/env bash
-# The release files, end to end. tools/package assembles them from this
-# build's executables; the zips are checked; then, under Wine in a prefix of
+# The release files, end to end. tools/package assembles them from both
+# builds' executables; the zips are checked; then, under Wine in a prefix of
 # its own, the setup is installed silently with Soldat's folder on its command
 # line, the registered verbs are started the way Explorer starts them, the
 # setup is run again over a changed settings file, and the silent uninstaller
 # removes what was installed and leaves the demos alone.
 #
-#   installer-test.sh X86_64_BUILD_DIR
-# The i686 build is expected beside the x86_64 one (as tools/test lays them
-# out); without it the test is skipped (exit 77).
+#   installer-test.sh BUILD_DIR ARCH
+# ARCH is the tree's, x86_64 or i686. The one setup is tested in the tree's
+# kind of Windows: a 64-bit prefix from the x86_64 tree, where it must install
+# the 64-bit Tarvendel.exe, a 32-bit one from the i686 tree, where it must
+# install the 32-bit one; the tree's own helpers and stand-in game run there.
+# Both builds are expected side by side (as tools/test lays them out); without
+# them the test is skipped (exit 77).
 set -euo pipefail
 
 build_dir=$(cd "$1" && pwd)
+tree=$2
 bin=$build_dir/bin
 export TARVENDEL_BUILD=${build_dir%/*}
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/common.sh"
 
-if [[ ! -f $BUILD_ROOT/i686/bin/Tarvendel.exe ]]; then
-  echo "skipped: no i686 build in $BUILD_ROOT/i686 (tools/test and tools/package build it)"
-  exit 77
+for build in x86_64 i686; do
+  if [[ ! -f $BUILD_ROOT/$build/bin/Tarvendel.exe ]]; then
+    echo "skipped: no $build build in $BUILD_ROOT/$build (tools/test and tools/package build both)"
+    exit 77
+  fi
+done
+declare -A kind_of=([x86_64]=win64 [i686]=win32)
+# The setup is a 32-bit program. Where this machine runs none, the same script
+# is built as a 64-bit setup and tested in the 64-bit prefix; a 32-bit prefix
+# cannot run at all.
+package_options=() setup_format=pei-i386
+if ! why=$(runs_32bit_programs); then
+  [[ $tree == i686 ]] && { echo "skipped: $why"; exit 77; }
+  echo "note: $why: the setup's script is tested as a 64-bit program (tools/package --setup64)"
+  package_options=(--setup64) setup_format=pei-x86-64
 fi
 
 checks=0 failures=0
@@ -46,7 +63,8 @@ section "the release files"
 full=$(sed -nE 's/^project\(Tarvendel VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' "$ROOT/CMakeLists.txt")
 version=${full%.*}
 dist=$work/dist
-"$ROOT/tools/package" --no-build --out "$dist" 2>"$work/package.log" || { cat "$work/package.log"; exit 1; }
+"$ROOT/tools/package" --no-build --out "$dist" "${package_options[@]}" 2>"$work/package.log" \
+  || { cat "$work/package.log"; exit 1; }
 same "tools/package writes the three release files and their checksums" "$(ls "$dist" | tr '\n' ' ')" \
   "SHA256SUMS Tarvendel-$version-setup.exe Tarvendel-$version-win32.zip Tarvendel-$version-win64.zip "
 check "SHA256SUMS holds the three files' SHA-256" \
@@ -54,6 +72,9 @@ check "SHA256SUMS holds the three files' SHA-256" \
 need
 
 ini_text=$'[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n'
+# A settings file's text, from UTF-16 LE with its byte order mark (what the
+# package ships and the setup keeps), then a dot that keeps the last line end.
+ini_of() { [[ $(head -c 2 "$1" | od -An -tx1 | tr -d ' ') == fffe ]] && iconv -f UTF-16 -t UTF-8 "$1"; echo .; }
 system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|ole32|oleaut32|msvcrt|advapi32|comdlg32)\.dll$'
 imports_only_system_dlls() {
   local dlls
@@ -74,20 +95,22 @@ for kind in win64 win32; do
   check "$kind zip: Tarvendel.exe is a ${format[$kind]} executable" \
     grep -q "file format ${format[$kind]}" <(x86_64-w64-mingw32-objdump -f "$work/$kind/Tarvendel.exe")
   check "$kind zip: Tarvendel.exe imports system DLLs only" imports_only_system_dlls "$work/$kind/Tarvendel.exe"
-  same "$kind zip: the initial Tarvendel.ini" "$(cat "$work/$kind/Tarvendel.ini"; echo .)" "$ini_text."
+  same "$kind zip: the initial Tarvendel.ini, in UTF-16 LE with its byte order mark" \
+    "$(ini_of "$work/$kind/Tarvendel.ini")" "$ini_text."
   check "$kind zip: Readme.txt is plain ASCII text with CRLF line ends" readme_ok "$work/$kind/Readme.txt"
 done
 setup=$dist/Tarvendel-$version-setup.exe
-check "the setup is a 64-bit Windows program" \
-  grep -q "file format pei-x86-64" <(x86_64-w64-mingw32-objdump -f "$setup")
+check "the setup is a $setup_format program" \
+  grep -q "file format $setup_format" <(x86_64-w64-mingw32-objdump -f "$setup")
 check "the setup imports system DLLs only" imports_only_system_dlls "$setup"
 need
 
 # ---- Wine, in a prefix of this test's own --------------------------------------
-section "Wine in a prefix of its own"
+kind=${kind_of[$tree]}
+section "Wine in a ${kind} prefix of its own"
 # The display of the run (tools/test's Xvfb) if there is one, else a private one.
 [[ -n ${DISPLAY:-} ]] && export TARVENDEL_USE_DISPLAY=1
-wine_start >/dev/null 2>&1
+TARVENDEL_WINEARCH=$kind wine_start >/dev/null 2>&1
 # No Linux menu entries or MIME types from the shortcut and the association.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 wine_background "$bin/keeper.exe"
@@ -167,9 +190,11 @@ inst=${inst%/}
 exe_win="$inst_win\\Tarvendel.exe"
 same "the installed files" "$(ls "$inst" | tr '\n' ' ')" "Readme.txt Tarvendel.exe Tarvendel.ini Uninstall.exe "
 need
-check "the installed Tarvendel.exe is the 64-bit build" cmp -s "$inst/Tarvendel.exe" "$work/win64/Tarvendel.exe"
-check "the installed Readme.txt is the zips' one" cmp -s "$inst/Readme.txt" "$work/win64/Readme.txt"
-same "Tarvendel.ini holds the given game folder" "$(cat "$inst/Tarvendel.ini"; echo .)" \
+installed_format=$(x86_64-w64-mingw32-objdump -f "$inst/Tarvendel.exe" | sed -n 's/.*file format //p')
+check "the installed Tarvendel.exe is the $kind zip's ($installed_format)" \
+  cmp -s "$inst/Tarvendel.exe" "$work/$kind/Tarvendel.exe"
+check "the installed Readme.txt is the zips' one" cmp -s "$inst/Readme.txt" "$work/$kind/Readme.txt"
+same "Tarvendel.ini, still UTF-16, holds the given game folder" "$(ini_of "$inst/Tarvendel.ini")" \
   "${ini_text/C:\\Soldat/$game_win}."
 
 same ".sdm belongs to Tarvendel.Demo" "$(reg_value "$classes\\.sdm")" "Tarvendel.Demo"
@@ -240,7 +265,7 @@ printf 'an older Tarvendel.exe\n' >"$inst/Tarvendel.exe"
 start 'C:\' "\"$setup_win\" /S /GAMEDIR=C:\\Elsewhere" wait 60 \
   && pass "silent install over the installed one" || { fail "silent install over the installed one"; report; }
 same "the upgrade kept the changed Tarvendel.ini" "$(cat "$inst/Tarvendel.ini"; echo .)" "$changed."
-check "the upgrade replaced Tarvendel.exe" cmp -s "$inst/Tarvendel.exe" "$work/win64/Tarvendel.exe"
+check "the upgrade replaced Tarvendel.exe" cmp -s "$inst/Tarvendel.exe" "$work/$kind/Tarvendel.exe"
 same "the files after the upgrade" "$(ls "$inst" | tr '\n' ' ')" "Readme.txt Tarvendel.exe Tarvendel.ini Uninstall.exe "
 same "Play's command after the upgrade" "$(reg_value "$progid\\shell\\open\\command")" "\"$exe_win\" \"%1\""
 same "the earlier owner of .sdm is still remembered" "$(reg_value "$uninstall_key" PreviousSdmClass)" "Other.Demo"
@@ -272,7 +297,7 @@ section "install again"
 start 'C:\' "\"$setup_win\" /S /GAMEDIR=$game_win\\ /D=C:\\Tools\\Tarvendel 1.2" wait 60 \
   && pass "silent install with /GAMEDIR= unquoted and /D=" || { fail "silent install with /D="; report; }
 same "Tarvendel.ini holds the unquoted game folder, without the trailing backslash" \
-  "$(cat "$drive_c/Tools/Tarvendel 1.2/Tarvendel.ini" 2>&1; echo .)" "${ini_text/C:\\Soldat/$game_win}."
+  "$(ini_of "$drive_c/Tools/Tarvendel 1.2/Tarvendel.ini")" "${ini_text/C:\\Soldat/$game_win}."
 same "Play's command points into the chosen folder" "$(reg_value "$progid\\shell\\open\\command")" \
   "\"C:\\Tools\\Tarvendel 1.2\\Tarvendel.exe\" \"%1\""
 

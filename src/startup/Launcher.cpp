@@ -166,8 +166,12 @@ DWORD StartThroughShell(const std::wstring& gameExe, const std::wstring& demoNam
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     // Started before the call returns (the program ends right after it); a
-    // failure is reported by the caller, not in a box of the shell's.
-    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    // failure is reported by the caller, not in a box of the shell's. No zone
+    // check, which the usual start does not make either: a Soldat.exe
+    // unpacked from a downloaded zip carries the Internet zone's mark, and
+    // the shell would ask "Open File - Security Warning" before Windows' own
+    // question about running it as administrator.
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOZONECHECKS;
     // Owned by a window of ours, so that Windows' question comes to the
     // front instead of flashing in the taskbar.
     info.hwnd = ui::OwnerWindow();

@@ -136,6 +136,21 @@ std::wstring GameArguments(const std::wstring& demoName) {
 // A path or name in single quotes, as the messages show them.
 std::wstring InSingleQuotes(const std::wstring& text) { return L"'" + text + L"'"; }
 
+// The window that Windows' question about running the game as administrator
+// belongs to. The question comes to the front only when that window is the
+// active one; given another, it flashes in the taskbar instead, and
+// Microsoft's advice (its notes on the CorrectShellExecuteHWND fix) is to
+// pass the active window. The splash is shown without activation, so a start
+// from it activates it first. Should Windows refuse this program the
+// foreground (the user has turned to another program meanwhile), the
+// question flashes all the same.
+HWND QuestionOwner() {
+    if (HWND active = GetActiveWindow()) return active;
+    HWND owner = ui::OwnerWindow();
+    if (owner) SetForegroundWindow(owner);
+    return owner;
+}
+
 } // namespace
 
 std::wstring GameCommandLine(const std::wstring& gameExe, const std::wstring& demoName) {
@@ -172,9 +187,7 @@ DWORD StartThroughShell(const std::wstring& gameExe, const std::wstring& demoNam
     // the shell would ask "Open File - Security Warning" before Windows' own
     // question about running it as administrator.
     info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOZONECHECKS;
-    // Owned by a window of ours, so that Windows' question comes to the
-    // front instead of flashing in the taskbar.
-    info.hwnd = ui::OwnerWindow();
+    info.hwnd = QuestionOwner();
     info.lpFile = gameExe.c_str();
     info.lpParameters = arguments.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();

@@ -1,6 +1,7 @@
 // The demo launcher and the file functions, against real files and the
 // stand-in game.
 #include "startup/Config.h"
+#include "startup/Form2.h"
 #include "startup/MainModule.h"
 #include "support/Harness.h"
 
@@ -80,7 +81,10 @@ TEST_F(LauncherTest, ADemoFromElsewhereIsCopiedUnderItsNameAndPlayed) {
     // Through the shell, as for a game that must run as administrator: the
     // same words after the game's path (the shell may add a blank at the
     // end) and the same working folder.
+    Form2::Get().Show();
+    Form2::Get().FadeTimer.SetEnabled(false);
     ASSERT_EQ(MainModule::StartThroughShell(game->path + L"\\Soldat.exe", L"match"), 0u);
+    EXPECT_EQ(GetActiveWindow(), Form2::Get().Hwnd()); // the splash, shown without activation, is made active
     launches = Launched(2);
     ASSERT_EQ(launches.size(), 2u);
     std::wstring words = MainModule::ArgumentsOf(launches[1].commandLine);

@@ -10,6 +10,7 @@
 #include "support/Harness.h"
 
 #include <algorithm>
+#include <thread>
 
 using namespace test;
 
@@ -219,6 +220,21 @@ TEST_F(LibraryTest, AFailedDeleteIsExplainedAndAVanishedDemoIsNot) {
                                        : L"' is still there";
         EXPECT_EQ(host.messages[4].text.find(L"The demo '" + heldPath + state), 0u);
     }
+
+    // A holder that lets go within the second look (an indexer, a scanner)
+    // gets no word. This one lets go once the look answers a sent message.
+    AddDemos({L"scanned"});
+    held = CreateFileW(game->Demo(L"scanned.sdm").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+    form.RefreshDemoList();
+    Select(form, L"scanned");
+    host.Answer(IDYES);
+    std::thread([window = form.Hwnd(), held] {
+        SendMessageW(window, WM_NULL, 0, 0);
+        CloseHandle(held);
+    }).detach();
+    Click(form.BDelete);
+    EXPECT_EQ(host.messages.back().Icon(), static_cast<UINT>(MB_ICONQUESTION));
 }
 
 TEST_F(LibraryTest, ConfigureHidesTheLibraryAndCancelBringsItBackUnread) {

@@ -8,7 +8,35 @@
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 
+#include <algorithm>
+
 using namespace MainModule;
+
+namespace {
+
+// Whether a deleted demo's name is still listed after a second look. Where a
+// delete waits for every program that has the file open (Windows before 10
+// 1903, FAT drives, network shares), a search indexer or a virus scanner that
+// opened it a moment before keeps the name listed for some milliseconds: a
+// name gone within about 200 ms needs no word. Meanwhile the window repaints
+// and answers what other programs send it; a click waits until the look is
+// over, so that no command of the library runs in the middle of this one.
+bool StillListed(const std::wstring& path) {
+    constexpr ULONGLONG kLook = 200; // ms
+    const ULONGLONG deadline = GetTickCount64() + kLook;
+    for (;;) {
+        if (!Listed(path)) return false;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
+                                  QS_PAINT | QS_SENDMESSAGE);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE))
+            DispatchMessageW(&message);
+    }
+}
+
+} // namespace
 
 Form4::Form4()
     : Window({L"Tarvendel.Form4", L"Vornak's Tarvendel", 353, 322, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0}) {}
@@ -98,8 +126,8 @@ void Form4::BDelete_Click() {
         // Gone already is what the user wanted; anything else is said.
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
             ui::ErrorBox(L"Could not delete the demo '" + path + L"': " + ui::SystemReason(error));
-    } else if (Listed(path)) {
-        // Deleted, yet still in the folder: another program has it open. Where
+    } else if (StillListed(path)) {
+        // Deleted, yet still in the folder: another program keeps it open. Where
         // the file waits for that program as delete-pending (Windows before 10
         // 1903, FAT drives, network shares) it can no longer be opened or
         // read; elsewhere it may stay whole until then.

@@ -1,5 +1,5 @@
-// Start-up, the state the windows share, the demo launcher and two small
-// file functions.
+// Start-up, the state the windows share (MainModule.cpp), the demo launcher
+// (Launcher.cpp) and the file functions (Files.cpp).
 #pragma once
 
 #include <windows.h>

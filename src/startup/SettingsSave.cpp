@@ -1,0 +1,146 @@
+// Saving the settings: every value into a copy of the file, read back, and
+// the copy in the file's place, or nothing changed at all.
+#include "startup/Config.h"
+
+#include "startup/SettingsText.h"
+#include "ui/Host.h"
+
+#include <windows.h>
+
+namespace Config {
+
+namespace {
+
+// Why a value cannot be kept as it is, checked before anything is written:
+// a file in the system's code page holds only what that code page holds,
+// and reading takes blanks and a pair of quotes off a value's ends.
+std::wstring WhyNotStorable(const Setting& setting, bool inCodePage) {
+    const std::wstring& value = setting.value;
+    std::wstring where = L"the value of " + std::wstring(setting.key) + L" in [" + setting.section + L"]";
+    if (inCodePage && !value.empty()) {
+        // The UTF-8 code page (a choice in Windows' region settings) takes no
+        // flags but this one and reports a character it cannot hold by failing.
+        const UINT codePage = GetACP();
+        const bool utf8 = codePage == CP_UTF8;
+        BOOL lost = FALSE;
+        const int size = WideCharToMultiByte(codePage, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                             value.c_str(), static_cast<int>(value.size()), nullptr, 0, nullptr,
+                                             utf8 ? nullptr : &lost);
+        const DWORD error = size > 0 ? ERROR_SUCCESS : GetLastError();
+        if (lost || error == ERROR_NO_UNICODE_TRANSLATION)
+            return where + L" ('" + value +
+                   L"') holds characters that the settings file, which keeps its text "
+                   L"in the system's code page, cannot hold";
+        if (error != ERROR_SUCCESS)
+            return where + L" could not be checked against the system's code page: " + ui::SystemReason(error);
+    }
+    if (!value.empty() &&
+        (value.front() == L' ' || value.back() == L' ' || value.front() == L'\t' || value.back() == L'\t'))
+        return where + L" ('" + value + L"') begins or ends with a blank, which reading the file takes off";
+    if (value.size() >= 2 && value.front() == value.back() && (value.front() == L'"' || value.front() == L'\''))
+        return where + L" (" + value + L") is in quotes, which reading the file takes off";
+    if (value.size() > 254) return where + L" is longer than the 254 characters a value can have";
+    return {};
+}
+
+// Writes a new file; false, with the system's reason, when it cannot.
+bool WriteAll(const std::wstring& path, std::string_view bytes) {
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    SetLastError(error);
+    return ok;
+}
+
+// Writes and reads back every value in the copy; empty when all came back.
+std::wstring WriteInto(const std::wstring& copy, const std::vector<Setting>& settings) {
+    for (const Setting& setting : settings) {
+        if (!WriteIni(copy, setting.section, setting.key, setting.value))
+            return L"writing the value of " + std::wstring(setting.key) + L" failed: " +
+                   ui::SystemReason(GetLastError());
+    }
+    // The platform reports success even where text did not survive, so each
+    // value is read back.
+    for (const Setting& setting : settings) {
+        std::wstring stored = ReadIni(copy, setting.section, setting.key);
+        if (stored != setting.value)
+            return L"the value of " + std::wstring(setting.key) + L" in [" + setting.section + L"] read back as '" +
+                   stored + L"' instead of '" + setting.value + L"'";
+    }
+    return {};
+}
+
+// Writes the copy's data to the disk before it takes the file's place: the
+// move does not, and after a power cut the file could come back empty.
+std::wstring Flush(const std::wstring& copy) {
+    HANDLE handle = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    const bool flushed = handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
+    const DWORD error = GetLastError();
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    if (flushed) return {};
+    return L"its copy '" + copy + L"' could not be written to the disk: " + ui::SystemReason(error);
+}
+
+// Puts the copy in the file's place. An antivirus or backup program that
+// opens a new file for a moment makes the move fail with "access denied" or
+// a sharing violation, so those are tried again for up to a second.
+std::wstring Replace(const std::wstring& copy, const std::wstring& file) {
+    const ULONGLONG deadline = GetTickCount64() + 1000;
+    while (!MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || GetTickCount64() >= deadline)
+            return L"the file could not be replaced: " + ui::SystemReason(error);
+        Sleep(50);
+    }
+    return {};
+}
+
+} // namespace
+
+std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings) {
+    // A read-only file is left alone, as Windows itself would leave it.
+    DWORD attributes = GetFileAttributesW(file.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
+        return L"the file is read-only: " + ui::SystemReason(ERROR_ACCESS_DENIED);
+    // The copy starts as the file's own text, so that other sections, keys
+    // and comments stay as they are.
+    std::string bytes;
+    if (exists && !ReadAll(file, bytes)) return L"the file could not be read: " + ui::SystemReason(GetLastError());
+    const Encoding encoding = EncodingOf(bytes);
+    for (const Setting& setting : settings) {
+        if (std::wstring why = WhyNotStorable(setting, encoding == Encoding::CodePage); !why.empty()) return why;
+    }
+    // The platform would write a UTF-8 file's values in the code page: its
+    // copy is UTF-16, which holds every character and which the platform
+    // reads and writes as it is.
+    if (encoding == Encoding::Utf8) {
+        const std::wstring text = L"\xFEFF" + Utf8Text(bytes);
+        bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    }
+
+    // A copy left behind by a save that was cut off is this program's own:
+    // it goes, read-only or not. Anything else of that name (a folder) stays,
+    // and writing the copy then fails and says so.
+    const std::wstring copy = file + L".saving";
+    const DWORD leftover = GetFileAttributesW(copy.c_str());
+    if (leftover != INVALID_FILE_ATTRIBUTES && !(leftover & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(copy.c_str());
+    }
+    std::wstring failure;
+    if (!WriteAll(copy, bytes))
+        failure = L"its copy '" + copy + L"' could not be written: " + ui::SystemReason(GetLastError());
+    if (failure.empty()) failure = WriteInto(copy, settings);
+    if (failure.empty()) failure = Flush(copy);
+    if (failure.empty()) failure = Replace(copy, file);
+    if (!failure.empty()) DeleteFileW(copy.c_str());
+    return failure;
+}
+
+} // namespace Config

@@ -1,0 +1,86 @@
+// The settings file's text: its bytes, their encoding, and one value in it.
+#include "startup/SettingsText.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace Config {
+
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// Without blanks and tabs around it.
+std::wstring_view Trim(std::wstring_view text) {
+    const size_t first = text.find_first_not_of(L" \t");
+    if (first == std::wstring_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+bool SameName(std::wstring_view name, std::wstring_view wanted) {
+    name = Trim(name);
+    wanted = Trim(wanted);
+    return CompareStringOrdinal(name.data(), static_cast<int>(name.size()), wanted.data(),
+                                static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL;
+}
+
+} // namespace
+
+bool ReadAll(const std::wstring& path, std::string& bytes) {
+    bytes.clear();
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    char buffer[4096];
+    DWORD read = 0;
+    BOOL ok = FALSE;
+    while ((ok = ReadFile(handle, buffer, sizeof(buffer), &read, nullptr)) && read > 0) bytes.append(buffer, read);
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    SetLastError(error);
+    return ok != FALSE;
+}
+
+Encoding EncodingOf(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE")) return Encoding::Utf16;
+    if (bytes.starts_with(kUtf8Mark)) return Encoding::Utf8;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+    if (!ascii && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                      nullptr, 0) > 0)
+        return Encoding::Utf8;
+    return Encoding::CodePage;
+}
+
+std::wstring Utf8Text(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                        text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::wstring FindValue(std::wstring_view text, std::wstring_view section, std::wstring_view key) {
+    bool inSection = false;
+    while (!text.empty()) {
+        const size_t end = text.find_first_of(L"\r\n");
+        const std::wstring_view line = Trim(text.substr(0, end));
+        text.remove_prefix(end == std::wstring_view::npos ? text.size() : end + 1);
+        const size_t close = line.rfind(L']');
+        if (line.starts_with(L'[') && close != std::wstring_view::npos) {
+            // Only the first section of that name is read.
+            if (inSection) break;
+            inSection = SameName(line.substr(1, close - 1), section);
+            continue;
+        }
+        const size_t equals = line.find(L'=');
+        if (!inSection || equals == std::wstring_view::npos || !SameName(line.substr(0, equals), key)) continue;
+        std::wstring_view value = Trim(line.substr(equals + 1));
+        if (value.size() >= 2 && value.front() == value.back() && (value.front() == L'"' || value.front() == L'\''))
+            value = value.substr(1, value.size() - 2);
+        return std::wstring(value.substr(0, 254));
+    }
+    return L"0";
+}
+
+} // namespace Config

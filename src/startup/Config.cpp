@@ -20,10 +20,8 @@ void ResetState() {
 
 std::wstring ReadIni(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
     std::string bytes;
-    if (ReadAll(file, bytes) && EncodingOf(bytes) == Encoding::Utf8) return FindValue(Utf8Text(bytes), section, key);
-    wchar_t buffer[255] = {};
-    DWORD count = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"0", buffer, 255, file.c_str());
-    return std::wstring(buffer, count);
+    if (!ReadAll(file, bytes)) return L"0";
+    return FindValue(TextOf(bytes, EncodingOf(bytes)), section, key);
 }
 
 bool WriteIni(const std::wstring& file, const std::wstring& section, const std::wstring& key,
@@ -50,8 +48,8 @@ std::optional<std::int16_t> ToInt16(const std::wstring& text) {
 
 namespace {
 
-bool ReadNumber(const wchar_t* key, std::int16_t& target) {
-    std::wstring text = ReadIni(IniFile, L"Defaults", key);
+bool ReadNumber(std::wstring_view settings, const wchar_t* key, std::int16_t& target) {
+    std::wstring text = FindValue(settings, L"Defaults", key);
     std::optional<std::int16_t> value = ToInt16(text);
     if (!value) {
         ui::Fail(L"The settings file '" + IniFile + L"' holds the value '" + text + L"' for the key '" + key +
@@ -76,11 +74,20 @@ bool LoadSettings() {
         return false;
     }
 
-    if (!ReadNumber(L"FreeCam", DefFreeCam)) return false;
-    if (!ReadNumber(L"NoText", DefNoText)) return false;
-    if (!ReadNumber(L"Extract", DefExtract)) return false;
-    if (!ReadNumber(L"Speed", DefSpeed)) return false;
-    MainModule::SoldatPath = ReadIni(IniFile, L"Soldat", L"Path");
+    // Read once, by the program's own reader: Windows' would read a file in
+    // a deep folder as if it were empty, every value "0".
+    std::string bytes;
+    if (!ReadAll(IniFile, bytes)) {
+        ui::Fail(L"The settings file '" + IniFile + L"' could not be read: " + ui::SystemReason(GetLastError()) +
+                 L"\r\nTarvendel cannot start without its settings.");
+        return false;
+    }
+    const std::wstring text = TextOf(bytes, EncodingOf(bytes));
+    if (!ReadNumber(text, L"FreeCam", DefFreeCam)) return false;
+    if (!ReadNumber(text, L"NoText", DefNoText)) return false;
+    if (!ReadNumber(text, L"Extract", DefExtract)) return false;
+    if (!ReadNumber(text, L"Speed", DefSpeed)) return false;
+    MainModule::SoldatPath = FindValue(text, L"Soldat", L"Path");
 
     PlayFreeCam = DefFreeCam;
     PlayNoText = DefNoText;

@@ -120,7 +120,7 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
     // copy is UTF-16, which holds every character and which the platform
     // reads and writes as it is.
     if (encoding == Encoding::Utf8) {
-        const std::wstring text = L"\xFEFF" + Utf8Text(bytes);
+        const std::wstring text = L"\xFEFF" + TextOf(bytes, encoding);
         bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }
 

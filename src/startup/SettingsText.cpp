@@ -25,6 +25,26 @@ bool SameName(std::wstring_view name, std::wstring_view wanted) {
                                 static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL;
 }
 
+// Text in a code page, converted as Windows converts it: a byte that is not
+// a character there becomes U+FFFD.
+std::wstring Converted(UINT codePage, std::string_view bytes) {
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                        text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// UTF-16 in either byte order; an odd last byte is no character.
+std::wstring Utf16Text(std::string_view bytes, bool bigEndian) {
+    std::wstring text(bytes.size() / 2, L'\0');
+    for (size_t at = 0; at < text.size(); ++at) {
+        const auto first = static_cast<unsigned char>(bytes[2 * at]);
+        const auto second = static_cast<unsigned char>(bytes[2 * at + 1]);
+        text[at] = static_cast<wchar_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    }
+    return text;
+}
+
 } // namespace
 
 bool ReadAll(const std::wstring& path, std::string& bytes) {
@@ -44,6 +64,7 @@ bool ReadAll(const std::wstring& path, std::string& bytes) {
 
 Encoding EncodingOf(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE")) return Encoding::Utf16;
+    if (bytes.starts_with("\xFE\xFF")) return Encoding::Utf16BigEndian;
     if (bytes.starts_with(kUtf8Mark)) return Encoding::Utf8;
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
     if (!ascii && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
@@ -52,12 +73,18 @@ Encoding EncodingOf(std::string_view bytes) {
     return Encoding::CodePage;
 }
 
-std::wstring Utf8Text(std::string_view bytes) {
-    if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                                        text.data(), static_cast<int>(text.size()))));
-    return text;
+std::wstring TextOf(std::string_view bytes, Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Utf16:
+    case Encoding::Utf16BigEndian:
+        return Utf16Text(bytes.substr(2), encoding == Encoding::Utf16BigEndian);
+    case Encoding::Utf8:
+        if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
+        return Converted(CP_UTF8, bytes);
+    case Encoding::CodePage:
+        break;
+    }
+    return Converted(CP_ACP, bytes);
 }
 
 std::wstring FindValue(std::wstring_view text, std::wstring_view section, std::wstring_view key) {
@@ -66,11 +93,11 @@ std::wstring FindValue(std::wstring_view text, std::wstring_view section, std::w
         const size_t end = text.find_first_of(L"\r\n");
         const std::wstring_view line = Trim(text.substr(0, end));
         text.remove_prefix(end == std::wstring_view::npos ? text.size() : end + 1);
-        const size_t close = line.rfind(L']');
-        if (line.starts_with(L'[') && close != std::wstring_view::npos) {
+        if (line.starts_with(L'[')) {
             // Only the first section of that name is read.
             if (inSection) break;
-            inSection = SameName(line.substr(1, close - 1), section);
+            const size_t close = line.find(L']');
+            inSection = SameName(line.substr(1, close == std::wstring_view::npos ? close : close - 1), section);
             continue;
         }
         const size_t equals = line.find(L'=');

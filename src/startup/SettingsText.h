@@ -8,26 +8,31 @@
 
 namespace Config {
 
-// How a settings file's text is stored. The platform's profile functions read
-// UTF-16 (with its byte order mark) and the system's code page; a file saved
-// as UTF-8, as Notepad saves it, they take for the code page, and Windows
-// keeps a UTF-8 byte order mark as part of the first line.
-enum class Encoding { CodePage, Utf8, Utf16 };
+// How a settings file's text is stored: in the system's code page, or in one
+// of the forms Notepad saves. Windows' profile functions read only the code
+// page and UTF-16 LE with its byte order mark; they take UTF-8 for the code
+// page and UTF-16 BE for nothing, and fail in a folder deeper than MAX_PATH.
+// So the program reads every form itself, as they read the first two.
+enum class Encoding { CodePage, Utf8, Utf16, Utf16BigEndian };
 
 // The whole file; false, with the system's reason, when it cannot be read.
 bool ReadAll(const std::wstring& path, std::string& bytes);
 
-// UTF-16 and UTF-8 by their byte order marks; without a mark, UTF-8 when the
-// bytes are valid UTF-8 and not all plain ASCII (which reads the same in both).
+// UTF-16 LE, UTF-16 BE and UTF-8 by their byte order marks; without a mark,
+// UTF-8 when the bytes are valid UTF-8 and not all plain ASCII (which reads
+// the same in both).
 Encoding EncodingOf(std::string_view bytes);
 
-// The text of a UTF-8 file, without its byte order mark.
-std::wstring Utf8Text(std::string_view bytes);
+// The file's text, without its byte order mark. Bytes that are not UTF-8 in
+// a file marked as UTF-8 become U+FFFD.
+std::wstring TextOf(std::string_view bytes, Encoding encoding);
 
 // One value of a profile file's text, read as the platform reads one: names
 // in any letter case, blanks around names and values and one pair of quotes
 // around a value taken off, the first of the section's keys of that name
-// wins, a semicolon after a value is part of it, "0" when missing.
+// wins, a semicolon after a value is part of it, "0" when missing. A line
+// that starts with "[" opens a section whose name ends at the first "]", or
+// at the line's end; only the first section of a name is read.
 std::wstring FindValue(std::wstring_view text, std::wstring_view section, std::wstring_view key);
 
 } // namespace Config

@@ -247,7 +247,7 @@ TEST_F(SettingsWindowTest, ARestartThatCannotStartIsReportedAndTheOpenerTakesOve
 
 TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     WriteBytes(Config::IniFile, "; my notes\r\n[Soldat]\r\nPath=C:\\game\r\n[Mine]\r\nKeep=1\r\n");
-    const std::string before = ReadBytes(Config::IniFile);
+    std::string before = ReadBytes(Config::IniFile);
     Form3& form = Open();
     auto expectFailure = [&](const wchar_t* what, const std::wstring& why) {
         ASSERT_EQ(host.messages.size(), 1u) << what;
@@ -296,13 +296,20 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     CloseHandle(reading);
     expectFailure(L"open for reading", L"the file could not be replaced: ");
 
+    // A file marked as UTF-8 with bytes that are not would lose them.
+    WriteBytes(Config::IniFile, before = "\xEF\xBB\xBF; caf\xE9\r\n[Soldat]\r\nPath=C:\\game\r\n");
+    Click(form.BSave);
+    expectFailure(L"not UTF-8", L"the file is marked as UTF-8 but holds bytes that are not UTF-8");
+
     // A save that works waits out a program holding the file for a moment and
     // removes a copy left behind. UTF-8, with or without its mark, becomes
-    // UTF-16, the form Windows reads; UTF-16 stays; both hold any character.
+    // UTF-16 LE, the form Windows reads, as does UTF-16 BE; UTF-16 LE stays;
+    // each holds any character.
     const std::wstring head = L"; my notes \x00FC\x2713\r\n[Soldat]\r\nPath=", tail = L"\r\n[Mine]\r\nKeep=1\r\n";
     const std::wstring path = L"D:\\Spiele\\S\x00F6ldat \x0418";
     SetWindowTextW(form.TSoldatPath, path.c_str());
-    for (auto [codePage, mark] : {std::pair{CP_UTF8, L""}, {CP_UTF8, L"\xFEFF"}, {1200, L"\xFEFF"}}) {
+    for (auto [codePage, mark] :
+         {std::pair{CP_UTF8, L""}, {CP_UTF8, L"\xFEFF"}, {1200, L"\xFEFF"}, {1201, L"\xFEFF"}}) {
         SCOPED_TRACE(testing::Message() << "code page " << codePage << (*mark ? " with mark" : ""));
         WriteBytes(Config::IniFile, Encode(mark + head + L"C:\\game" + tail, codePage));
         WriteBytes(Config::IniFile + L".saving", "left over");

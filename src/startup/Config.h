@@ -35,8 +35,9 @@ struct Setting {
 };
 // Saves all the values into the settings file, or none of them: they are
 // written into a copy of the file beside it, read back from the copy, and
-// the copy then takes the file's place in one step. The copy of a UTF-8
-// file is written in UTF-16, which the platform reads and writes. Returns
+// the copy then takes the file's place in one step. The copy of a UTF-8 or
+// UTF-16 BE file is written in UTF-16 LE, which the platform reads and
+// writes; a file marked as UTF-8 that is not is left alone. Returns
 // what failed, in plain words; empty when everything was saved.
 std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings);
 

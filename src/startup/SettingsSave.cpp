@@ -113,13 +113,18 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
     std::string bytes;
     if (exists && !ReadAll(file, bytes)) return L"the file could not be read: " + ui::SystemReason(GetLastError());
     const Encoding encoding = EncodingOf(bytes);
+    // Read leniently, such bytes would be saved as U+FFFD, in lines the
+    // player never touched too.
+    if (encoding == Encoding::Utf8 && !IsUtf8(bytes))
+        return L"the file is marked as UTF-8 but holds bytes that are not UTF-8, which saving would change: " +
+               ui::SystemReason(ERROR_NO_UNICODE_TRANSLATION);
     for (const Setting& setting : settings) {
         if (std::wstring why = WhyNotStorable(setting, encoding == Encoding::CodePage); !why.empty()) return why;
     }
-    // The platform would write a UTF-8 file's values in the code page: its
-    // copy is UTF-16, which holds every character and which the platform
-    // reads and writes as it is.
-    if (encoding == Encoding::Utf8) {
+    // The platform would write a UTF-8 file's values in the code page, and
+    // reads no UTF-16 BE: the copy of either is UTF-16 LE, which holds every
+    // character and which the platform reads and writes as it is.
+    if (encoding == Encoding::Utf8 || encoding == Encoding::Utf16BigEndian) {
         const std::wstring text = L"\xFEFF" + TextOf(bytes, encoding);
         bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }

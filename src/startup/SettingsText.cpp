@@ -67,10 +67,13 @@ Encoding EncodingOf(std::string_view bytes) {
     if (bytes.starts_with("\xFE\xFF")) return Encoding::Utf16BigEndian;
     if (bytes.starts_with(kUtf8Mark)) return Encoding::Utf8;
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-    if (!ascii && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                      nullptr, 0) > 0)
-        return Encoding::Utf8;
-    return Encoding::CodePage;
+    return !ascii && IsUtf8(bytes) ? Encoding::Utf8 : Encoding::CodePage;
+}
+
+bool IsUtf8(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Mark)) bytes.remove_prefix(kUtf8Mark.size());
+    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
 }
 
 std::wstring TextOf(std::string_view bytes, Encoding encoding) {

@@ -23,6 +23,9 @@ bool ReadAll(const std::wstring& path, std::string& bytes);
 // the same in both).
 Encoding EncodingOf(std::string_view bytes);
 
+// Whether the bytes, without a UTF-8 byte order mark, are all valid UTF-8.
+bool IsUtf8(std::string_view bytes);
+
 // The file's text, without its byte order mark. Bytes that are not UTF-8 in
 // a file marked as UTF-8 become U+FFFD.
 std::wstring TextOf(std::string_view bytes, Encoding encoding);

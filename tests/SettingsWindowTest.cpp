@@ -281,7 +281,8 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     EXPECT_TRUE(RemoveDirectoryW((Config::IniFile + L".saving").c_str()));
     expectFailure(L"copy", L"its copy '" + Config::IniFile + L".saving' could not be written: ");
 
-    // A file another program holds open without sharing cannot be read...
+    // A hold that outlasts the wait fails the step it stops: a file another
+    // program holds open without sharing cannot be read...
     HANDLE locked = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     Click(form.BSave);
@@ -301,24 +302,36 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     Click(form.BSave);
     expectFailure(L"not UTF-8", L"the file is marked as UTF-8 but holds bytes that are not UTF-8");
 
-    // A save that works waits out a program holding the file for a moment and
-    // removes a copy left behind. UTF-8, with or without its mark, becomes
-    // UTF-16 LE, the form Windows reads, as does UTF-16 BE; UTF-16 LE stays;
-    // each holds any character.
+    // A save that works waits out a program that holds the file, or a copy
+    // left behind, for a moment at any step, and removes that copy. UTF-8,
+    // with or without its mark, becomes UTF-16 LE, the form Windows reads,
+    // as does UTF-16 BE; UTF-16 LE stays; each holds any character.
     const std::wstring head = L"; my notes \x00FC\x2713\r\n[Soldat]\r\nPath=", tail = L"\r\n[Mine]\r\nKeep=1\r\n";
     const std::wstring path = L"D:\\Spiele\\S\x00F6ldat \x0418";
     SetWindowTextW(form.TSoldatPath, path.c_str());
-    for (auto [codePage, mark] :
-         {std::pair{CP_UTF8, L""}, {CP_UTF8, L"\xFEFF"}, {1200, L"\xFEFF"}, {1201, L"\xFEFF"}}) {
+    // Each save is held up at one step: reading the file, replacing it,
+    // removing the old copy, writing the new one while the old one is still
+    // being deleted.
+    struct Case {
+        UINT codePage;
+        const wchar_t* mark;
+        const wchar_t* held; // the file, or the copy left behind
+        DWORD sharing;
+    } cases[] = {{CP_UTF8, L"", L"", 0},
+                 {CP_UTF8, L"\xFEFF", L"", FILE_SHARE_READ},
+                 {1200, L"\xFEFF", L".saving", 0},
+                 {1201, L"\xFEFF", L".saving", FILE_SHARE_DELETE}};
+    for (auto [codePage, mark, held, sharing] : cases) {
         SCOPED_TRACE(testing::Message() << "code page " << codePage << (*mark ? " with mark" : ""));
         WriteBytes(Config::IniFile, Encode(mark + head + L"C:\\game" + tail, codePage));
         WriteBytes(Config::IniFile + L".saving", "left over");
         SetFileAttributesW((Config::IniFile + L".saving").c_str(), FILE_ATTRIBUTE_READONLY);
-        HANDLE held = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+        HANDLE hold = CreateFileW((Config::IniFile + held).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0,
                                   nullptr);
-        std::thread letGo([held] {
-            Sleep(200);
-            CloseHandle(held);
+        ASSERT_NE(hold, INVALID_HANDLE_VALUE);
+        std::thread letGo([hold] {
+            Sleep(300);
+            CloseHandle(hold);
         });
         host.Answer(IDNO);
         Click(form.BSave);

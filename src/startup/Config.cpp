@@ -20,7 +20,7 @@ void ResetState() {
 
 std::wstring ReadIni(const std::wstring& file, const std::wstring& section, const std::wstring& key) {
     std::string bytes;
-    if (!ReadAll(file, bytes)) return L"0";
+    if (!ReadAll(file, bytes, 0)) return L"0";
     return FindValue(TextOf(bytes, EncodingOf(bytes)), section, key);
 }
 
@@ -77,7 +77,7 @@ bool LoadSettings() {
     // Read once, by the program's own reader: Windows' would read a file in
     // a deep folder as if it were empty, every value "0".
     std::string bytes;
-    if (!ReadAll(IniFile, bytes)) {
+    if (!ReadAll(IniFile, bytes, HoldDeadline())) {
         ui::Fail(L"The settings file '" + IniFile + L"' could not be read: " + ui::SystemReason(GetLastError()) +
                  L"\r\nTarvendel cannot start without its settings.");
         return false;

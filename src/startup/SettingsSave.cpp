@@ -56,17 +56,38 @@ bool WriteAll(const std::wstring& path, std::string_view bytes) {
     return ok;
 }
 
+// Removes a copy left behind by a save that was cut off: it is this
+// program's own, read-only or not. Anything else of that name (a folder)
+// stays, and the save says so.
+std::wstring RemoveLeftover(const std::wstring& copy, Deadline deadline) {
+    const DWORD leftover = GetFileAttributesW(copy.c_str());
+    if (leftover == INVALID_FILE_ATTRIBUTES) return {};
+    if (leftover & FILE_ATTRIBUTE_DIRECTORY)
+        return L"its copy '" + copy + L"' could not be written: a folder of that name is in the way";
+    const bool removed = Patiently(deadline, [&] {
+        SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileW(copy.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+    });
+    if (removed) return {};
+    return L"its copy '" + copy + L"' left by an earlier save could not be removed: " +
+           ui::SystemReason(GetLastError());
+}
+
 // Writes and reads back every value in the copy; empty when all came back.
-std::wstring WriteInto(const std::wstring& copy, const std::vector<Setting>& settings) {
+std::wstring WriteInto(const std::wstring& copy, const std::vector<Setting>& settings, Deadline deadline) {
     for (const Setting& setting : settings) {
-        if (!WriteIni(copy, setting.section, setting.key, setting.value))
+        if (!Patiently(deadline, [&] { return WriteIni(copy, setting.section, setting.key, setting.value); }))
             return L"writing the value of " + std::wstring(setting.key) + L" failed: " +
                    ui::SystemReason(GetLastError());
     }
     // The platform reports success even where text did not survive, so each
-    // value is read back.
+    // value is read back, as the next start will read it.
+    std::string bytes;
+    if (!ReadAll(copy, bytes, deadline))
+        return L"its copy '" + copy + L"' could not be read back: " + ui::SystemReason(GetLastError());
+    const std::wstring text = TextOf(bytes, EncodingOf(bytes));
     for (const Setting& setting : settings) {
-        std::wstring stored = ReadIni(copy, setting.section, setting.key);
+        std::wstring stored = FindValue(text, setting.section, setting.key);
         if (stored != setting.value)
             return L"the value of " + std::wstring(setting.key) + L" in [" + setting.section + L"] read back as '" +
                    stored + L"' instead of '" + setting.value + L"'";
@@ -76,33 +97,35 @@ std::wstring WriteInto(const std::wstring& copy, const std::vector<Setting>& set
 
 // Writes the copy's data to the disk before it takes the file's place: the
 // move does not, and after a power cut the file could come back empty.
-std::wstring Flush(const std::wstring& copy) {
-    HANDLE handle = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    const bool flushed = handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
+std::wstring Flush(const std::wstring& copy, Deadline deadline) {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const bool opened = Patiently(deadline, [&] {
+        handle = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+        return handle != INVALID_HANDLE_VALUE;
+    });
+    const bool flushed = opened && FlushFileBuffers(handle);
     const DWORD error = GetLastError();
-    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    if (opened) CloseHandle(handle);
     if (flushed) return {};
     return L"its copy '" + copy + L"' could not be written to the disk: " + ui::SystemReason(error);
 }
 
-// Puts the copy in the file's place. An antivirus or backup program that
-// opens a new file for a moment makes the move fail with "access denied" or
-// a sharing violation, so those are tried again for up to a second.
-std::wstring Replace(const std::wstring& copy, const std::wstring& file) {
-    const ULONGLONG deadline = GetTickCount64() + 1000;
-    while (!MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = GetLastError();
-        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || GetTickCount64() >= deadline)
-            return L"the file could not be replaced: " + ui::SystemReason(error);
-        Sleep(50);
-    }
-    return {};
+// Puts the copy in the file's place.
+std::wstring Replace(const std::wstring& copy, const std::wstring& file, Deadline deadline) {
+    const bool moved = Patiently(deadline, [&] {
+        return MoveFileExW(copy.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    });
+    if (moved) return {};
+    return L"the file could not be replaced: " + ui::SystemReason(GetLastError());
 }
 
 } // namespace
 
 std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings) {
+    // Every step waits out a program that holds the file or its copy for a
+    // moment, about a second in all.
+    const Deadline deadline = HoldDeadline();
     // A read-only file is left alone, as Windows itself would leave it.
     DWORD attributes = GetFileAttributesW(file.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
@@ -111,7 +134,8 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
     // The copy starts as the file's own text, so that other sections, keys
     // and comments stay as they are.
     std::string bytes;
-    if (exists && !ReadAll(file, bytes)) return L"the file could not be read: " + ui::SystemReason(GetLastError());
+    if (exists && !ReadAll(file, bytes, deadline))
+        return L"the file could not be read: " + ui::SystemReason(GetLastError());
     const Encoding encoding = EncodingOf(bytes);
     // Read leniently, such bytes would be saved as U+FFFD, in lines the
     // player never touched too.
@@ -129,21 +153,14 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
         bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }
 
-    // A copy left behind by a save that was cut off is this program's own:
-    // it goes, read-only or not. Anything else of that name (a folder) stays,
-    // and writing the copy then fails and says so.
     const std::wstring copy = file + L".saving";
-    const DWORD leftover = GetFileAttributesW(copy.c_str());
-    if (leftover != INVALID_FILE_ATTRIBUTES && !(leftover & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(copy.c_str());
-    }
-    std::wstring failure;
-    if (!WriteAll(copy, bytes))
+    std::wstring failure = RemoveLeftover(copy, deadline);
+    if (!failure.empty()) return failure;
+    if (!Patiently(deadline, [&] { return WriteAll(copy, bytes); }))
         failure = L"its copy '" + copy + L"' could not be written: " + ui::SystemReason(GetLastError());
-    if (failure.empty()) failure = WriteInto(copy, settings);
-    if (failure.empty()) failure = Flush(copy);
-    if (failure.empty()) failure = Replace(copy, file);
+    if (failure.empty()) failure = WriteInto(copy, settings, deadline);
+    if (failure.empty()) failure = Flush(copy, deadline);
+    if (failure.empty()) failure = Replace(copy, file, deadline);
     if (!failure.empty()) DeleteFileW(copy.c_str());
     return failure;
 }

@@ -1,4 +1,5 @@
-// The settings file's text: its bytes, their encoding, and one value in it.
+// The settings file's text: its bytes, their encoding, and one value in it;
+// the wait for a program that holds the file for a moment.
 #include "startup/SettingsText.h"
 
 #include <windows.h>
@@ -45,9 +46,8 @@ std::wstring Utf16Text(std::string_view bytes, bool bigEndian) {
     return text;
 }
 
-} // namespace
-
-bool ReadAll(const std::wstring& path, std::string& bytes) {
+// One try at reading the whole file.
+bool ReadOnce(const std::wstring& path, std::string& bytes) {
     bytes.clear();
     HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
@@ -60,6 +60,26 @@ bool ReadAll(const std::wstring& path, std::string& bytes) {
     CloseHandle(handle);
     SetLastError(error);
     return ok != FALSE;
+}
+
+} // namespace
+
+Deadline HoldDeadline() { return GetTickCount64() + 1000; }
+
+bool Patiently(Deadline deadline, const std::function<bool()>& step) {
+    while (!step()) {
+        const DWORD error = GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || GetTickCount64() >= deadline) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(50);
+    }
+    return true;
+}
+
+bool ReadAll(const std::wstring& path, std::string& bytes, Deadline deadline) {
+    return Patiently(deadline, [&] { return ReadOnce(path, bytes); });
 }
 
 Encoding EncodingOf(std::string_view bytes) {

@@ -1,12 +1,27 @@
 // The settings file's text as the settings code reads it: the file's bytes,
-// how they are stored, and one value found in the text the way Windows'
-// profile functions find it.
+// read while waiting out a brief hold on the file, how they are stored, and
+// one value found in the text the way Windows' profile functions find it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace Config {
+
+// A moment in the system's tick count (GetTickCount64).
+using Deadline = unsigned long long;
+
+// About a second from now: how long a start or a save waits, in all, for a
+// program that holds the settings file or its copy for a moment (a virus
+// scanner, a backup or sync tool) to let go of it.
+Deadline HoldDeadline();
+
+// Runs step until it succeeds. A failure with "access denied" or a sharing
+// violation, as such a hold gives, is tried again every 50 ms until the
+// deadline has passed; false, with that failure's error, when it never
+// succeeded. A deadline of 0 gives one try.
+bool Patiently(Deadline deadline, const std::function<bool()>& step);
 
 // How a settings file's text is stored: in the system's code page, or in one
 // of the forms Notepad saves. Windows' profile functions read only the code
@@ -15,8 +30,9 @@ namespace Config {
 // So the program reads every form itself, as they read the first two.
 enum class Encoding { CodePage, Utf8, Utf16, Utf16BigEndian };
 
-// The whole file; false, with the system's reason, when it cannot be read.
-bool ReadAll(const std::wstring& path, std::string& bytes);
+// The whole file; false, with the system's reason, when it cannot be read
+// by the deadline. Other programs may have it open for reading and writing.
+bool ReadAll(const std::wstring& path, std::string& bytes, Deadline deadline);
 
 // UTF-16 LE, UTF-16 BE and UTF-8 by their byte order marks; without a mark,
 // UTF-8 when the bytes are valid UTF-8 and not all plain ASCII (which reads

@@ -305,7 +305,13 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     // A save that works waits out a program that holds the file, or a copy
     // left behind, for a moment at any step, and removes that copy. UTF-8,
     // with or without its mark, becomes UTF-16 LE, the form Windows reads,
-    // as does UTF-16 BE; UTF-16 LE stays; each holds any character.
+    // as does UTF-16 BE; UTF-16 LE stays; each holds any character. A hidden
+    // system file stays so, also in a folder deeper than MAX_PATH.
+    const std::wstring deep = temp / std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e');
+    MakeFolder(deep.substr(0, deep.rfind(L'\\')));
+    MakeFolder(deep);
+    Config::IniFile = deep + L"\\Tarvendel.ini";
+    const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const std::wstring head = L"; my notes \x00FC\x2713\r\n[Soldat]\r\nPath=", tail = L"\r\n[Mine]\r\nKeep=1\r\n";
     const std::wstring path = L"D:\\Spiele\\S\x00F6ldat \x0418";
     SetWindowTextW(form.TSoldatPath, path.c_str());
@@ -326,6 +332,7 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
         WriteBytes(Config::IniFile, Encode(mark + head + L"C:\\game" + tail, codePage));
         WriteBytes(Config::IniFile + L".saving", "left over");
         SetFileAttributesW((Config::IniFile + L".saving").c_str(), FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesW(Config::IniFile.c_str(), hiddenSystem);
         HANDLE hold = CreateFileW((Config::IniFile + held).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0,
                                   nullptr);
         ASSERT_NE(hold, INVALID_HANDLE_VALUE);
@@ -338,7 +345,9 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
         letGo.join();
         EXPECT_EQ(ReadUtf16(Config::IniFile).find(L"\xFEFF" + head + path + tail), 0u);
         EXPECT_EQ(Ini(L"Soldat", L"Path"), path);
-        EXPECT_EQ(NamesIn(temp.Path()), std::vector<std::wstring>{L"Tarvendel.ini"});
+        EXPECT_EQ(NamesIn(deep), std::vector<std::wstring>{L"Tarvendel.ini"});
+        EXPECT_EQ(GetFileAttributesW(Config::IniFile.c_str()) & hiddenSystem, hiddenSystem);
+        SetFileAttributesW(Config::IniFile.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 
     // A folder that is not there.

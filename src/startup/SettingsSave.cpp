@@ -73,10 +73,23 @@ std::wstring RemoveLeftover(const std::wstring& copy, Deadline deadline) {
            ui::SystemReason(GetLastError());
 }
 
+// The profile functions fail on a path of MAX_PATH characters or more (and
+// Wine's report success without writing): a copy in a folder that deep is
+// given to them by its short name, where its volume keeps short names.
+std::wstring ProfilePath(const std::wstring& path) {
+    if (path.size() < MAX_PATH) return path;
+    std::wstring shortPath(path.size() + 1, L'\0');
+    const DWORD size = GetShortPathNameW(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (size == 0 || size >= shortPath.size()) return path;
+    shortPath.resize(size);
+    return shortPath;
+}
+
 // Writes and reads back every value in the copy; empty when all came back.
 std::wstring WriteInto(const std::wstring& copy, const std::vector<Setting>& settings, Deadline deadline) {
+    const std::wstring target = ProfilePath(copy);
     for (const Setting& setting : settings) {
-        if (!Patiently(deadline, [&] { return WriteIni(copy, setting.section, setting.key, setting.value); }))
+        if (!Patiently(deadline, [&] { return WriteIni(target, setting.section, setting.key, setting.value); }))
             return L"writing the value of " + std::wstring(setting.key) + L" failed: " +
                    ui::SystemReason(GetLastError());
     }
@@ -120,20 +133,11 @@ std::wstring Replace(const std::wstring& copy, const std::wstring& file, Deadlin
     return L"the file could not be replaced: " + ui::SystemReason(GetLastError());
 }
 
-} // namespace
-
-std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings) {
-    // Every step waits out a program that holds the file or its copy for a
-    // moment, about a second in all.
-    const Deadline deadline = HoldDeadline();
-    // A read-only file is left alone, as Windows itself would leave it.
-    DWORD attributes = GetFileAttributesW(file.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
-        return L"the file is read-only: " + ui::SystemReason(ERROR_ACCESS_DENIED);
-    // The copy starts as the file's own text, so that other sections, keys
-    // and comments stay as they are.
-    std::string bytes;
+// The bytes the copy starts from: the file's own, so that other sections,
+// keys and comments stay as they are, in a form that holds every value.
+// Empty when the values can be saved; otherwise why not.
+std::wstring CopyBytes(const std::wstring& file, bool exists, const std::vector<Setting>& settings, std::string& bytes,
+                       Deadline deadline) {
     if (exists && !ReadAll(file, bytes, deadline))
         return L"the file could not be read: " + ui::SystemReason(GetLastError());
     const Encoding encoding = EncodingOf(bytes);
@@ -152,14 +156,46 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
         const std::wstring text = L"\xFEFF" + TextOf(bytes, encoding);
         bytes.assign(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     }
+    return {};
+}
 
-    const std::wstring copy = file + L".saving";
+// Writes the copy: the bytes, the values, the file's hidden and system
+// attributes, and its data through to the disk.
+std::wstring WriteCopy(const std::wstring& copy, const std::string& bytes, const std::vector<Setting>& settings,
+                       DWORD attributes, Deadline deadline) {
     std::wstring failure = RemoveLeftover(copy, deadline);
     if (!failure.empty()) return failure;
     if (!Patiently(deadline, [&] { return WriteAll(copy, bytes); }))
-        failure = L"its copy '" + copy + L"' could not be written: " + ui::SystemReason(GetLastError());
-    if (failure.empty()) failure = WriteInto(copy, settings, deadline);
+        return L"its copy '" + copy + L"' could not be written: " + ui::SystemReason(GetLastError());
+    failure = WriteInto(copy, settings, deadline);
+    // Set only now: a file that is already hidden or system may refuse the
+    // profile functions' writes.
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    if (failure.empty() && kept &&
+        !Patiently(deadline, [&] { return SetFileAttributesW(copy.c_str(), kept | FILE_ATTRIBUTE_ARCHIVE) != FALSE; }))
+        failure = L"its copy '" + copy + L"' could not be made hidden or system as the file is: " +
+                  ui::SystemReason(GetLastError());
     if (failure.empty()) failure = Flush(copy, deadline);
+    return failure;
+}
+
+} // namespace
+
+std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings) {
+    // Every step waits out a program that holds the file or its copy for a
+    // moment, about a second in all.
+    const Deadline deadline = HoldDeadline();
+    // A read-only file is left alone, as Windows itself would leave it.
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY))
+        return L"the file is read-only: " + ui::SystemReason(ERROR_ACCESS_DENIED);
+    std::string bytes;
+    std::wstring failure = CopyBytes(file, exists, settings, bytes, deadline);
+    if (!failure.empty()) return failure;
+
+    const std::wstring copy = file + L".saving";
+    failure = WriteCopy(copy, bytes, settings, exists ? attributes : 0, deadline);
     if (failure.empty()) failure = Replace(copy, file, deadline);
     if (!failure.empty()) DeleteFileW(copy.c_str());
     return failure;

@@ -55,13 +55,22 @@ TEST_F(SettingsTest, MissingKeysAndSectionsReadAsZero) {
 
 TEST_F(SettingsTest, BlanksQuotesAndLetterCaseAreForgivenInEveryEncoding) {
     // The same text in the code page, in UTF-8 as Notepad saves it (with and
-    // without its byte order mark) and in UTF-16 gives the same values.
-    const std::wstring text = L"[soldat]\r\npath = \"D:\\My Spiele\\S\x00F6ldat\" \r\n[ DEFAULTS ]\r\nfreecam=1\r\n"
-                              L"\tSPEED=\t150   \r\nSpeed=7\r\nNoText='0'\r\nExtract=-1\r\n";
-    for (auto [codePage, mark] : {std::pair{CP_ACP, L""}, {CP_UTF8, L""}, {CP_UTF8, L"\xFEFF"}, {1200, L"\xFEFF"}}) {
+    // without its byte order mark) and in UTF-16 LE and BE gives the same
+    // values, as Windows reads them: a section's name ends at its first "]",
+    // or at the line's end, and only the first section of a name counts.
+    const std::wstring text =
+        L"[soldat] ; old [x]\r\npath = \"D:\\My Spiele\\S\x00F6ldat\" \r\n[ DEFAULTS\r\nfreecam=1\r\n"
+        L"\tSPEED=\t150   \r\nSpeed=7\r\nExtract='-1'\r\n[Defaults]\r\nNoText=1\r\n";
+    for (auto [codePage, mark] :
+         {std::pair{CP_ACP, L""}, {CP_UTF8, L""}, {CP_UTF8, L"\xFEFF"}, {1200, L"\xFEFF"}, {1201, L"\xFEFF"}}) {
         SCOPED_TRACE(testing::Message() << "code page " << codePage << (*mark ? " with mark" : ""));
         WriteIniText(Encode(mark + text, codePage));
-        ASSERT_TRUE(Config::LoadSettings());
+        // Another program that has the file open for writing does not keep it from being read.
+        HANDLE writer = CreateFileW(ini.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        const bool loaded = Config::LoadSettings();
+        CloseHandle(writer);
+        ASSERT_TRUE(loaded);
         EXPECT_EQ(MainModule::SoldatPath, L"D:\\My Spiele\\S\x00F6ldat");
         EXPECT_EQ(Config::DefFreeCam, 1);
         EXPECT_EQ(Config::DefSpeed, 150);
@@ -70,17 +79,24 @@ TEST_F(SettingsTest, BlanksQuotesAndLetterCaseAreForgivenInEveryEncoding) {
     }
 }
 
-TEST_F(SettingsTest, ALongPathIsCutTo254Characters) {
+TEST_F(SettingsTest, ADeepFolderIsReadAndALongPathIsCutTo254Characters) {
+    // Windows' own profile functions read nothing in a folder this deep.
+    const std::wstring deep = temp / std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e');
+    MakeFolder(deep.substr(0, deep.rfind(L'\\')));
+    MakeFolder(deep);
+    MainModule::ExePath = deep + L"\\Tarvendel.exe";
+    ini = deep + L"\\Tarvendel.ini";
     std::string path = "C:\\" + std::string(297, 'p');
     for (std::string mark : {"", "\xEF\xBB\xBF"}) {
         WriteIniText(mark + "[Soldat]\r\nPath=" + path + "\r\n[Defaults]\r\nSpeed=100\r\n");
         ASSERT_TRUE(Config::LoadSettings());
+        EXPECT_EQ(Config::DefSpeed, 100);
         EXPECT_EQ(MainModule::SoldatPath.size(), 254u);
         EXPECT_EQ(MainModule::SoldatPath, std::wstring(path.begin(), path.begin() + 254));
     }
 }
 
-TEST_F(SettingsTest, AMissingFileIsReportedAndEndsTheProgram) {
+TEST_F(SettingsTest, AMissingOrUnreadableFileIsReportedAndEndsTheProgram) {
     EXPECT_FALSE(Config::LoadSettings());
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, L"'" + ini + L"' does not exist.\r\nPlease reinstall Tarvendel.");
@@ -88,6 +104,16 @@ TEST_F(SettingsTest, AMissingFileIsReportedAndEndsTheProgram) {
     EXPECT_EQ(host.messages[0].Buttons(), static_cast<UINT>(MB_OK));
     EXPECT_TRUE(host.ended);
     EXPECT_NE(host.exitCode, 0u);
+
+    // A file that cannot be read is not taken for one of "0"s.
+    WriteIniText("[Defaults]\r\nSpeed=100\r\n");
+    HANDLE locked = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ResetHost();
+    EXPECT_FALSE(Config::LoadSettings());
+    CloseHandle(locked);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text.find(L"The settings file '" + ini + L"' could not be read: "), 0u);
+    EXPECT_TRUE(host.ended);
 }
 
 TEST_F(SettingsTest, ANumberThatIsNotAWholeNumberStopsTheStartWithAClearReport) {

@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include <thread>
+#include <tuple>
 
 using namespace test;
 
@@ -110,7 +111,23 @@ protected:
     std::wstring Ini(const wchar_t* section, const wchar_t* key) {
         return Config::ReadIni(Config::IniFile, section, key);
     }
+    // The save said why it failed (what names the case) and left the file as unchanged holds it.
+    void ExpectRefused(const wchar_t* what, const std::wstring& why) {
+        ASSERT_EQ(host.messages.size(), 1u) << what;
+        const std::wstring& text = host.messages[0].text;
+        EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR)) << what;
+        EXPECT_EQ(text.find(L"Could not save the settings to '" + Config::IniFile + L"': " + why), 0u)
+            << what << ": " << std::string(text.begin(), text.end());
+        EXPECT_NE(text.find(L"\r\nThe settings were not changed."), std::wstring::npos) << what;
+        EXPECT_EQ(ReadBytes(Config::IniFile), unchanged) << what;
+        EXPECT_EQ(NamesIn(temp.Path()), std::vector<std::wstring>{L"Tarvendel.ini"}) << what;
+        EXPECT_TRUE(Form3::Get().IsVisible()) << what;
+        EXPECT_FALSE(Form4::Get().IsEnabled()) << what;
+        EXPECT_FALSE(host.ended) << what;
+        host.messages.clear();
+    }
     static const std::wstring kQuestion;
+    std::string unchanged;
 };
 
 const std::wstring SettingsWindowTest::kQuestion =
@@ -247,46 +264,32 @@ TEST_F(SettingsWindowTest, ARestartThatCannotStartIsReportedAndTheOpenerTakesOve
 
 TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     WriteBytes(Config::IniFile, "; my notes\r\n[Soldat]\r\nPath=C:\\game\r\n[Mine]\r\nKeep=1\r\n");
-    const std::string before = ReadBytes(Config::IniFile);
+    unchanged = ReadBytes(Config::IniFile);
     Form3& form = Open();
-    auto expectFailure = [&](const wchar_t* what, const std::wstring& why) {
-        ASSERT_EQ(host.messages.size(), 1u) << what;
-        const std::wstring& text = host.messages[0].text;
-        EXPECT_EQ(host.messages[0].Icon(), static_cast<UINT>(MB_ICONERROR)) << what;
-        EXPECT_EQ(text.find(L"Could not save the settings to '" + Config::IniFile + L"': " + why), 0u)
-            << what << ": " << std::string(text.begin(), text.end());
-        EXPECT_NE(text.find(L"\r\nThe settings were not changed."), std::wstring::npos) << what;
-        EXPECT_EQ(ReadBytes(Config::IniFile), before) << what;
-        EXPECT_EQ(NamesIn(temp.Path()), std::vector<std::wstring>{L"Tarvendel.ini"}) << what;
-        EXPECT_TRUE(form.IsVisible()) << what;
-        EXPECT_FALSE(Form4::Get().IsEnabled()) << what;
-        EXPECT_FALSE(host.ended) << what;
-        host.messages.clear();
-    };
-
     // A path the file's code page cannot hold is refused before anything is written.
     SetWindowTextW(form.TSoldatPath, L"C:\\\x0418\x0433\x0440\x0430");
     Click(form.BSave);
-    expectFailure(L"code page", L"the value of Path in [Soldat] ('C:\\\x0418\x0433\x0440\x0430') holds characters");
+    ExpectRefused(L"code page", L"the value of Path in [Soldat] ('C:\\\x0418\x0433\x0440\x0430') holds characters");
 
     // A line break passes that check but not the file: reading the copy back finds it.
     SetWindowTextW(form.TSoldatPath, L"C:\\Sol\r\ndat");
     Click(form.BSave);
-    expectFailure(L"line break", L"the value of Path in [Soldat] read back as 'C:\\Sol' instead of 'C:\\Sol\r\ndat'");
+    ExpectRefused(L"line break", L"the value of Path in [Soldat] read back as 'C:\\Sol' instead of 'C:\\Sol\r\ndat'");
 
     // A copy that cannot be written is named; a folder of its name stays.
     SetWindowTextW(form.TSoldatPath, L"C:\\Soldat");
     MakeFolder(Config::IniFile + L".saving");
     Click(form.BSave);
     EXPECT_TRUE(RemoveDirectoryW((Config::IniFile + L".saving").c_str()));
-    expectFailure(L"copy", L"its copy '" + Config::IniFile + L".saving' could not be written: ");
+    ExpectRefused(L"copy", L"its copy '" + Config::IniFile + L".saving' could not be written: ");
 
-    // A file another program holds open without sharing cannot be read...
+    // A hold that outlasts the wait fails the step it stops: a file another
+    // program holds open without sharing cannot be read...
     HANDLE locked = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
     Click(form.BSave);
     CloseHandle(locked);
-    expectFailure(L"locked", L"the file could not be read: ");
+    ExpectRefused(L"locked", L"the file could not be read: ");
 
     // ... and one it holds open for reading cannot be replaced.
     HANDLE reading = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
@@ -294,40 +297,62 @@ TEST_F(SettingsWindowTest, ASaveThatFailsChangesNothingAndSaysSo) {
     ASSERT_NE(reading, INVALID_HANDLE_VALUE);
     Click(form.BSave);
     CloseHandle(reading);
-    expectFailure(L"open for reading", L"the file could not be replaced: ");
+    ExpectRefused(L"open for reading", L"the file could not be replaced: ");
 
-    // A save that works waits out a program holding the file for a moment and
-    // removes a copy left behind. UTF-8, with or without its mark, becomes
-    // UTF-16, the form Windows reads; UTF-16 stays; both hold any character.
+    // A file marked as UTF-8 with bytes that are not would lose them.
+    WriteBytes(Config::IniFile, unchanged = "\xEF\xBB\xBF; caf\xE9\r\n[Soldat]\r\nPath=C:\\game\r\n");
+    Click(form.BSave);
+    ExpectRefused(L"not UTF-8", L"the file is marked as UTF-8 but holds bytes that are not UTF-8");
+
+    // A folder that is not there.
+    Config::IniFile = temp / L"missing\\Tarvendel.ini";
+    Click(form.BSave);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text.find(L"Could not save the settings to '" + Config::IniFile + L"': "), 0u);
+    EXPECT_FALSE(Exists(temp / L"missing"));
+}
+
+TEST_F(SettingsWindowTest, ASaveWaitsOutABriefHoldAndKeepsEveryCharacter) {
+    // A save waits out a brief hold on the file, or on a copy left behind, and
+    // removes that copy. UTF-8, with or without its mark, and UTF-16 BE become
+    // UTF-16 LE, the form Windows reads; UTF-16 LE stays; each holds any
+    // character. A hidden system file stays so, in a folder deeper than MAX_PATH too.
+    Form3& form = Open();
+    const std::wstring deep = temp / std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e');
+    MakeFolder(deep.substr(0, deep.rfind(L'\\')));
+    MakeFolder(deep);
+    Config::IniFile = deep + L"\\Tarvendel.ini";
+    const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const std::wstring head = L"; my notes \x00FC\x2713\r\n[Soldat]\r\nPath=", tail = L"\r\n[Mine]\r\nKeep=1\r\n";
     const std::wstring path = L"D:\\Spiele\\S\x00F6ldat \x0418";
     SetWindowTextW(form.TSoldatPath, path.c_str());
-    for (auto [codePage, mark] : {std::pair{CP_UTF8, L""}, {CP_UTF8, L"\xFEFF"}, {1200, L"\xFEFF"}}) {
+    // Held up in turn: reading the file, replacing it, removing the old copy,
+    // writing the new one while the old one is still being deleted.
+    using Case = std::tuple<UINT, const wchar_t*, const wchar_t*, DWORD>;
+    for (auto [codePage, mark, held, sharing] :
+         {Case{CP_UTF8, L"", L"", 0}, Case{CP_UTF8, L"\xFEFF", L"", FILE_SHARE_READ},
+          Case{1200, L"\xFEFF", L".saving", 0}, Case{1201, L"\xFEFF", L".saving", FILE_SHARE_DELETE}}) {
         SCOPED_TRACE(testing::Message() << "code page " << codePage << (*mark ? " with mark" : ""));
         WriteBytes(Config::IniFile, Encode(mark + head + L"C:\\game" + tail, codePage));
         WriteBytes(Config::IniFile + L".saving", "left over");
         SetFileAttributesW((Config::IniFile + L".saving").c_str(), FILE_ATTRIBUTE_READONLY);
-        HANDLE held = CreateFileW(Config::IniFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+        SetFileAttributesW(Config::IniFile.c_str(), hiddenSystem);
+        HANDLE hold = CreateFileW((Config::IniFile + held).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0,
                                   nullptr);
-        std::thread letGo([held] {
-            Sleep(200);
-            CloseHandle(held);
+        ASSERT_NE(hold, INVALID_HANDLE_VALUE);
+        std::thread letGo([hold] {
+            Sleep(300);
+            CloseHandle(hold);
         });
         host.Answer(IDNO);
         Click(form.BSave);
         letGo.join();
         EXPECT_EQ(ReadUtf16(Config::IniFile).find(L"\xFEFF" + head + path + tail), 0u);
         EXPECT_EQ(Ini(L"Soldat", L"Path"), path);
-        EXPECT_EQ(NamesIn(temp.Path()), std::vector<std::wstring>{L"Tarvendel.ini"});
+        EXPECT_EQ(NamesIn(deep), std::vector<std::wstring>{L"Tarvendel.ini"});
+        EXPECT_EQ(GetFileAttributesW(Config::IniFile.c_str()) & hiddenSystem, hiddenSystem);
+        SetFileAttributesW(Config::IniFile.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-
-    // A folder that is not there.
-    host.messages.clear();
-    Config::IniFile = temp / L"missing\\Tarvendel.ini";
-    Click(form.BSave);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text.find(L"Could not save the settings to '" + Config::IniFile + L"': "), 0u);
-    EXPECT_FALSE(Exists(temp / L"missing"));
 }
 
 TEST_F(SettingsWindowTest, AReadOnlySettingsFileIsNotClaimedAsSaved) {

@@ -18,10 +18,10 @@ extern std::wstring IniFile;
 
 inline constexpr wchar_t kIniName[] = L"Tarvendel.ini";
 
-// One value; "0" when the file, section or key is missing. At most 254
-// characters, blanks and one pair of quotes around the value removed. A file
-// in UTF-8, with or without its byte order mark, reads as the same text in
-// the system's code page or in UTF-16 does.
+// One value; "0" when the file, section or key is missing, or the file cannot
+// be read. At most 254 characters, blanks and one pair of quotes around the
+// value removed. The same text reads the same in the system's code page, in
+// UTF-16 LE or BE with its byte order mark, and in UTF-8 with or without one.
 std::wstring ReadIni(const std::wstring& file, const std::wstring& section, const std::wstring& key);
 // Writes one value; true when the platform reports success.
 bool WriteIni(const std::wstring& file, const std::wstring& section, const std::wstring& key,
@@ -35,13 +35,15 @@ struct Setting {
 };
 // Saves all the values into the settings file, or none of them: they are
 // written into a copy of the file beside it, read back from the copy, and
-// the copy then takes the file's place in one step. The copy of a UTF-8
-// file is written in UTF-16, which the platform reads and writes. Returns
+// the copy then takes the file's place in one step. The copy of a UTF-8 or
+// UTF-16 BE file is written in UTF-16 LE, which the platform reads and
+// writes; a file marked as UTF-8 that is not is left alone. Returns
 // what failed, in plain words; empty when everything was saved.
 std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& settings);
 
 // Fills IniFile, SoldatPath, the defaults and the play values. Returns false
-// when it ended the program (missing file, a value that is not a number).
+// when it ended the program (a file missing or unreadable, a value that is
+// not a number).
 bool LoadSettings();
 
 // A decimal whole number from -32768 to 32767 with an optional sign; nothing

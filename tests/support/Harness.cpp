@@ -92,6 +92,11 @@ std::string ReadBytes(const std::wstring& path) {
 
 std::string Encode(const std::wstring& text, UINT codePage) {
     if (codePage == 1200) return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    if (codePage == 1201) {
+        std::string bytes = Encode(text, 1200);
+        for (size_t at = 0; at + 1 < bytes.size(); at += 2) std::swap(bytes[at], bytes[at + 1]);
+        return bytes;
+    }
     std::string bytes(text.size() * 4, '\0');
     bytes.resize(
         static_cast<size_t>(WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), bytes.data(),

@@ -61,7 +61,7 @@ private:
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadBytes(const std::wstring& path);
 std::wstring ReadUtf16(const std::wstring& path);
-// The text in a code page (CP_ACP, CP_UTF8), or in UTF-16LE for 1200.
+// The text in a code page (CP_ACP, CP_UTF8), or in UTF-16LE for 1200, BE for 1201.
 std::string Encode(const std::wstring& text, UINT codePage);
 bool Exists(const std::wstring& path); // anything at the path
 void MakeFolder(const std::wstring& path);

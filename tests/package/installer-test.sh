@@ -27,7 +27,6 @@ for build in x86_64 i686; do
     exit 77
   fi
 done
-declare -A kind_of=([x86_64]=win64 [i686]=win32)
 # The setup is a 32-bit program. Where this machine runs none, the same script
 # is built as a 64-bit setup and tested in the 64-bit prefix; a 32-bit prefix
 # cannot run at all.
@@ -106,7 +105,8 @@ check "the setup imports system DLLs only" imports_only_system_dlls "$setup"
 need
 
 # ---- Wine, in a prefix of this test's own --------------------------------------
-kind=${kind_of[$tree]}
+# The prefix is named as the zip whose executable it must get: win64 or win32.
+kind=$(wine_arch_of "$tree")
 section "Wine in a ${kind} prefix of its own"
 # The display of the run (tools/test's Xvfb) if there is one, else a private one.
 [[ -n ${DISPLAY:-} ]] && export TARVENDEL_USE_DISPLAY=1

@@ -6,6 +6,8 @@
 #include "startup/MainModule.h"
 #include "support/Harness.h"
 
+#include <cstdlib>
+
 using namespace test;
 using MainModule::ArgumentsOf;
 using MainModule::SplitArguments;
@@ -100,6 +102,25 @@ TEST_F(StartupTest, WithoutSettingsFileOnlyTheMessageIsShown) {
         EXPECT_TRUE(host.ended);
         EXPECT_EQ(Shown(), L"");
     }
+}
+
+// Each suite runs in the Windows its build is for: the x86_64 suite on 64-bit
+// Windows, the i686 suite on 32-bit Windows (a win32 prefix), the win32 zip's
+// strictest home. A 32-bit build run on 64-bit Windows on purpose (WOW64, the
+// Windows CI's x86 jobs) says so with TARVENDEL_WINDOWS_BITS=64.
+TEST(Suite, RunsInTheWindowsOfItsBuild) {
+    BOOL wow64 = FALSE;
+    ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+    SYSTEM_INFO native{};
+    GetNativeSystemInfo(&native);
+    const int windowsBits = native.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL ? 32 : 64;
+    const int processBits = windowsBits == 64 && !wow64 ? 64 : 32;
+    wchar_t declared[8] = L"";
+    const DWORD length = GetEnvironmentVariableW(L"TARVENDEL_WINDOWS_BITS", declared, 8);
+    EXPECT_EQ(processBits, static_cast<int>(8 * sizeof(void*)));
+    EXPECT_EQ(windowsBits, length && length < 8 ? _wtoi(declared) : processBits)
+        << "a " << processBits << "-bit process" << (wow64 ? " (WOW64)" : "") << " on " << windowsBits
+        << "-bit Windows";
 }
 
 } // namespace

@@ -59,24 +59,48 @@ install_missing() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# build ARCH [extra cmake args...]: ARCH is x86_64 or i686; prints nothing on success.
+# build ARCH [extra cmake args...]: ARCH is x86_64 or i686; configures the
+# tree and builds its default targets; prints nothing on success.
 build() {
+  say "building $1 in ${BUILD_ROOT#$ROOT/}/$1"
+  configure_tree "$@" && compile_tree "$1"
+}
+
+configure_tree() {
   local arch=$1; shift
   local dir=$BUILD_ROOT/$arch
   mkdir -p "$BUILD_ROOT"
-  say "building $arch in ${dir#$ROOT/}"
   cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/tools/cmake/mingw-$arch.cmake" \
         -DCMAKE_BUILD_TYPE=MinSizeRel -DTARVENDEL_WERROR=ON "$@" >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log" >&2; return 1; }
-  cmake --build "$dir" -j"$(nproc)" >"$dir.build.log" 2>&1 || { cat "$dir.build.log" >&2; return 1; }
 }
 
-# Both builds, each with its tests, the stand-in game and the tools' helpers,
-# as tools/test tests them: every tool configures them alike, so that none
-# reconfigures what another built. The benchmark is x86_64's alone.
+# compile_tree ARCH [TARGET...]: the tree's default targets, or these.
+compile_tree() {
+  local dir=$BUILD_ROOT/$1; shift
+  local targets=()
+  (($#)) && targets=(--target "$@")
+  cmake --build "$dir" -j"$(nproc)" "${targets[@]}" >"$dir.build.log" 2>&1 || { cat "$dir.build.log" >&2; return 1; }
+}
+
+# The architectures, in the order tools/test runs their suites.
+ARCHS=(x86_64 i686)
+# Every tool configures both trees alike, each with its tests, the stand-in
+# game, the tools' helpers and the benchmark's targets, so that none
+# reconfigures what another built. The benchmark is no default target: only
+# build_bench builds it.
+TREE_OPTIONS=(-DTARVENDEL_TESTS=ON -DTARVENDEL_BENCH=ON)
+# build_tree ARCH: one tree as tools/test tests it.
+build_tree() { build "$1" "${TREE_OPTIONS[@]}"; }
 build_all() {
-  build x86_64 -DTARVENDEL_TESTS=ON
-  build i686 -DTARVENDEL_TESTS=ON -DTARVENDEL_BENCH=OFF
+  local arch
+  for arch in "${ARCHS[@]}"; do build_tree "$arch" || return 1; done
+}
+# build_bench ARCH: the benchmark of one tree, bench.exe with the programs it
+# starts (its dependencies in bench/CMakeLists.txt).
+build_bench() {
+  say "building the benchmark in ${BUILD_ROOT#$ROOT/}/$1"
+  configure_tree "$1" "${TREE_OPTIONS[@]}" && compile_tree "$1" bench
 }
 
 # The Wine prefix an architecture's programs run in: 64-bit Windows for
@@ -166,11 +190,15 @@ wine_start() {
     touch "$WINEPREFIX/.tarvendel-ready"
   fi
   wine_fonts
-  # The screen's DPI (96 unless TARVENDEL_DPI says otherwise).
+  # The screen's DPI (96 unless TARVENDEL_DPI says otherwise), written when
+  # the prefix does not have it yet: each write costs a start of Wine.
   local dpi=${TARVENDEL_DPI:-96}
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-  wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
-    /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  if [[ $(cat "$WINEPREFIX/.tarvendel-dpi" 2>/dev/null) != "$dpi" ]]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+      /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    echo "$dpi" >"$WINEPREFIX/.tarvendel-dpi"
+  fi
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
   # A persistent server, with Wine's services started outside of any test.

@@ -62,6 +62,8 @@ section "the release files"
 full=$(sed -nE 's/^project\(Tarvendel VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' "$ROOT/CMakeLists.txt")
 version=${full%.*}
 dist=$work/dist
+# tools/package packs no executable that tools/check-exe fails (Tarvendel.exe's
+# exact imports among its checks); each zip's is then compared with the build's.
 "$ROOT/tools/package" --no-build --out "$dist" "${package_options[@]}" 2>"$work/package.log" \
   || { cat "$work/package.log"; exit 1; }
 same "tools/package writes the three release files and their checksums" "$(ls "$dist" | tr '\n' ' ')" \
@@ -74,11 +76,14 @@ ini_text=$'[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\
 # A settings file's text, from UTF-16 LE with its byte order mark (what the
 # package ships and the setup keeps), then a dot that keeps the last line end.
 ini_of() { [[ $(head -c 2 "$1" | od -An -tx1 | tr -d ' ') == fffe ]] && iconv -f UTF-16 -t UTF-8 "$1"; echo .; }
-system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|ole32|oleaut32|msvcrt|advapi32|comdlg32)\.dll$'
-imports_only_system_dlls() {
+# The setup is NSIS's stub, not our program: it must start on a bare Windows,
+# so it may import what the stub imports today, DLLs of Windows since Windows
+# 95. A stub of another NSIS that wants more is looked at before it ships.
+setup_dlls='^(kernel32|user32|gdi32|advapi32|shell32|ole32|comctl32)\.dll$'
+imports_setup_dlls() {
   local dlls
   dlls=$(x86_64-w64-mingw32-objdump -p "$1" | sed -nE 's/^\s*DLL Name: (.*)$/\1/p')
-  [[ -n $dlls ]] && ! grep -viqE "$system_dlls" <<<"$dlls"
+  [[ -n $dlls ]] && ! grep -viqE "$setup_dlls" <<<"$dlls"
 }
 readme_ok() {
   [[ $(wc -l <"$1") -gt 20 ]] && ! grep -qv $'\r$' "$1" && ! LC_ALL=C grep -qP '[^\x09\x0a\x0d\x20-\x7e]' "$1"
@@ -93,7 +98,6 @@ for kind in win64 win32; do
     cmp -s "$work/$kind/Tarvendel.exe" "$BUILD_ROOT/${arch[$kind]}/bin/Tarvendel.exe"
   check "$kind zip: Tarvendel.exe is a ${format[$kind]} executable" \
     grep -q "file format ${format[$kind]}" <(x86_64-w64-mingw32-objdump -f "$work/$kind/Tarvendel.exe")
-  check "$kind zip: Tarvendel.exe imports system DLLs only" imports_only_system_dlls "$work/$kind/Tarvendel.exe"
   same "$kind zip: the initial Tarvendel.ini, in UTF-16 LE with its byte order mark" \
     "$(ini_of "$work/$kind/Tarvendel.ini")" "$ini_text."
   check "$kind zip: Readme.txt is plain ASCII text with CRLF line ends" readme_ok "$work/$kind/Readme.txt"
@@ -101,7 +105,7 @@ done
 setup=$dist/Tarvendel-$version-setup.exe
 check "the setup is a $setup_format program" \
   grep -q "file format $setup_format" <(x86_64-w64-mingw32-objdump -f "$setup")
-check "the setup imports system DLLs only" imports_only_system_dlls "$setup"
+check "the setup imports only what NSIS's stub imports" imports_setup_dlls "$setup"
 need
 
 # ---- Wine, in a prefix of this test's own --------------------------------------

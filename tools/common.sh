@@ -147,7 +147,7 @@ export -f wine_loader wine winepath
 
 # Whether this machine runs 32-bit x86 programs, which 32-bit Wine is: some
 # virtual machines' kernels refuse them (execve fails with "Exec format error";
-# the kernel's log then reads "32-bit emulation disabled"). Prints why not.
+# the kernel's log then reads "IA-32 emulation off"). Prints why not.
 runs_32bit_programs() {
   local error
   error=$(/usr/lib/wine/wine --version 2>&1 >/dev/null) && return 0

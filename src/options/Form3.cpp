@@ -3,6 +3,7 @@
 #include "library/Form4.h"
 #include "options/Form1.h"
 #include "startup/Config.h"
+#include "startup/Files.h"
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 #include "ui/SystemFunction.h"

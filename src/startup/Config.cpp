@@ -1,5 +1,6 @@
 #include "startup/Config.h"
 
+#include "startup/Files.h"
 #include "startup/MainModule.h"
 #include "startup/SettingsText.h"
 #include "ui/Host.h"

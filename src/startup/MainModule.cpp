@@ -1,5 +1,4 @@
-// Start-up and the state the windows share; the launcher is in Launcher.cpp,
-// the file functions in Files.cpp.
+// Start-up and the state the windows share.
 #include "startup/MainModule.h"
 
 #include "library/Form4.h"

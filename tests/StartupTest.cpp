@@ -6,6 +6,8 @@
 #include "startup/MainModule.h"
 #include "support/Harness.h"
 
+#include "Version.h"
+
 using namespace test;
 using MainModule::ArgumentsOf;
 using MainModule::SplitArguments;
@@ -53,7 +55,10 @@ TEST_F(StartupTest, NoArgumentsOpenTheLibrary) {
     EXPECT_EQ(Shown(), L"library ");
     EXPECT_TRUE(MainModule::CmdArgs.empty());
     EXPECT_EQ(MainModule::ArgCount, 0);
-    EXPECT_EQ(MainModule::TitleText, L"Tarvendel v1.2 - by Vornak - tarvendel.org");
+    // The about line names the release of project()'s version in CMakeLists.txt.
+    const std::wstring release = std::to_wstring(TARVENDEL_VERSION_MAJOR) + L"." +
+                                 std::to_wstring(TARVENDEL_VERSION_MINOR);
+    EXPECT_EQ(TextOf(Form4::Get().Label1), L"Tarvendel v" + release + L" - by Vornak - tarvendel.org");
     EXPECT_EQ(Config::IniFile, temp / L"Tarvendel.ini");
     EXPECT_EQ(Config::PlaySpeed, 120);
     EXPECT_EQ(Config::PlayFreeCam, 1);

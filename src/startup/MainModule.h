@@ -27,8 +27,13 @@ extern std::wstring ArgumentString;
 // and the restart after saving the settings starts it.
 extern std::wstring ExePath;
 
-inline constexpr wchar_t kVersion[] = L"1.2";
+// The release, "1.2", from project()'s version in CMakeLists.txt.
+extern const wchar_t kVersion[];
 inline constexpr wchar_t kWebAddress[] = L"tarvendel.org";
+
+// The about line, "Tarvendel v1.2 - by Vornak - tarvendel.org": what Main
+// puts into TitleText.
+std::wstring AboutLine();
 
 // The program's start: splits the command line, loads the settings, registers
 // the common controls (for the library and the play options window; the

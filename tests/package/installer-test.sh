@@ -97,6 +97,7 @@ for kind in win64 win32; do
   same "$kind zip: the initial Tarvendel.ini, in UTF-16 LE with its byte order mark" \
     "$(ini_of "$work/$kind/Tarvendel.ini")" "$ini_text."
   check "$kind zip: Readme.txt is plain ASCII text with CRLF line ends" readme_ok "$work/$kind/Readme.txt"
+  check "$kind zip: Readme.txt names release $version" grep -q "^Tarvendel $version - " "$work/$kind/Readme.txt"
 done
 setup=$dist/Tarvendel-$version-setup.exe
 check "the setup is a $setup_format program" \

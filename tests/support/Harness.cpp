@@ -375,7 +375,7 @@ void GameTest::SetUp() {
     AppTest::SetUp();
     game = std::make_unique<GameFolder>(temp / L"Soldat");
     MainModule::SoldatPath = game->path;
-    MainModule::TitleText = L"Tarvendel v1.2 - by Vornak - tarvendel.org";
+    MainModule::TitleText = MainModule::AboutLine();
     Config::PlaySpeed = 100;
 }
 

@@ -36,7 +36,11 @@ class StartupTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        WriteSettings(temp / L"Tarvendel.ini", temp / L"Soldat", 1, 0, 1, 120);
+        MainModule::SoldatPath = temp / L"Soldat";
+        Config::DefFreeCam = Config::DefExtract = 1;
+        Config::DefSpeed = 120;
+        WriteSettings(temp / L"Tarvendel.ini");
+        Config::ResetState();
         exe = temp / L"Tarvendel.exe";
     }
     // Which of the three first windows is showing, as a letter.

@@ -91,13 +91,9 @@ void Form3::Browse_Click() {
 }
 
 std::wstring Form3::SaveSettings() {
-    return Config::SaveSettings(IniFile, {
-                                             {L"Defaults", L"FreeCam", std::to_wstring(DefFreeCam)},
-                                             {L"Defaults", L"NoText", std::to_wstring(DefNoText)},
-                                             {L"Defaults", L"Extract", std::to_wstring(DefExtract)},
-                                             {L"Defaults", L"Speed", std::to_wstring(DefSpeed)},
-                                             {L"Soldat", L"Path", ui::GetText(TSoldatPath)},
-                                         });
+    // The defaults as the boxes and the slider left them; the path box's
+    // text, not SoldatPath, which changes only at the next start.
+    return Config::SaveSettings(IniFile, ValuesToSave({{&MainModule::SoldatPath, ui::GetText(TSoldatPath)}}));
 }
 
 bool Form3::Restart() {

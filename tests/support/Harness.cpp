@@ -173,12 +173,10 @@ std::vector<Launch> WaitForLaunches(const std::wstring& gameFolder, size_t count
     return LaunchesOf(gameFolder);
 }
 
-void WriteSettings(const std::wstring& iniPath, const std::wstring& soldatPath, int freeCam, int noText, int extract,
-                   int speed) {
-    std::wstring text = L"[Soldat]\r\nPath=" + soldatPath + L"\r\n[Defaults]\r\nFreeCam=" + std::to_wstring(freeCam) +
-                        L"\r\nNoText=" + std::to_wstring(noText) + L"\r\nExtract=" + std::to_wstring(extract) +
-                        L"\r\nSpeed=" + std::to_wstring(speed) + L"\r\n";
-    WriteBytes(iniPath, Encode(text, CP_ACP));
+void WriteSettings(const std::wstring& iniPath) {
+    DeleteFileW(iniPath.c_str());
+    for (const Config::Setting& setting : Config::ValuesToSave())
+        EXPECT_TRUE(Config::WriteIni(iniPath, setting.section, setting.key, setting.value)) << setting.key;
 }
 
 // ---- Messages and time ---------------------------------------------------

@@ -43,7 +43,7 @@ protected:
         Config::ResetState();
         exe = temp / L"Tarvendel.exe";
     }
-    // Which of the three first windows is showing, as a letter.
+    // Which of the three first windows are showing: a word and a blank for each.
     std::wstring Shown() const {
         std::wstring shown;
         if (Form4::Existing() && Form4::Existing()->IsVisible()) shown += L"library ";

@@ -21,8 +21,8 @@ Form3::Form3()
 
 std::vector<ui::ControlDef> Form3::Layout() {
     return {
-        // The label reaches to the path box (57 wide by design) so that its
-        // caption never wraps where the font runs a little wider.
+        // 63 wide, up to the path box, so that its caption never wraps
+        // where the font runs a little wider.
         ui::Label(&Label1, L"Soldat path:", {8, 16, 63, 17}, 0),
         ui::TextBox(&TSoldatPath, {72, 16, 233, 19}, 1),
         ui::Button(&Browse, L"...", {312, 16, 25, 17}, 2, [this] { Browse_Click(); }),

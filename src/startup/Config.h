@@ -1,5 +1,6 @@
 // The settings file Tarvendel.ini beside the executable: reading and writing
-// single keys, and loading every setting into the shared state at start-up.
+// single keys, saving every setting, and loading every setting into the
+// shared state at start-up.
 #pragma once
 
 #include <cstdint>
@@ -53,7 +54,7 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
 
 // Fills IniFile, SoldatPath, the defaults and the play values. Returns false
 // when it ended the program (a file missing or unreadable, a value that is
-// not a number).
+// not a whole number within its key's bounds).
 bool LoadSettings();
 
 // A decimal whole number from -32768 to 32767 with an optional sign; nothing

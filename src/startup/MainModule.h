@@ -27,12 +27,12 @@ extern std::wstring ArgumentString;
 // and the restart after saving the settings starts it.
 extern std::wstring ExePath;
 
-// The release, "1.2", from project()'s version in CMakeLists.txt.
+// The release: major.minor of project()'s version in CMakeLists.txt ("1.2" for 1.2.0).
 extern const wchar_t kVersion[];
 inline constexpr wchar_t kWebAddress[] = L"tarvendel.org";
 
-// The about line, "Tarvendel v1.2 - by Vornak - tarvendel.org": what Main
-// puts into TitleText.
+// The about line, "Tarvendel v" & kVersion & " - by Vornak - " & kWebAddress:
+// what Main puts into TitleText.
 std::wstring AboutLine();
 
 // The program's start: splits the command line, loads the settings, registers

@@ -7,7 +7,7 @@
 #   and the zips install, for the tests and the benchmark that lay out a
 #   program folder as they leave it.
 # CMakeLists.txt includes it after project(); tools/lint runs it on its own:
-#   cmake -DPROJECT_VERSION=1.2.0 -DTARVENDEL_GENERATED=DIR -P tools/cmake/generated.cmake
+#   cmake -DPROJECT_VERSION=X.Y.Z -DTARVENDEL_GENERATED=DIR -P tools/cmake/generated.cmake
 if(CMAKE_SCRIPT_MODE_FILE)
   cmake_minimum_required(VERSION 3.21)
 endif()

@@ -21,7 +21,7 @@ void MeasureCase(Form4& library, const std::wstring& game, RefreshCase& c) {
         library.RefreshDemoList();
         PaintNow(library.Hwnd());
     };
-    if (!library.IsLoaded()) library.Show();
+    if (!library.Hwnd()) library.Show();
     refresh(); // warm-up
     Enumerate(demos);
     PumpFor(50);

@@ -3,9 +3,11 @@
 ; the executable stays writable), registers .sdm for the current user and adds
 ; a Start menu entry. tools/package builds it:
 ;
-;   makensis -DVERSION=1.2 -DFILEVERSION=1.2.0.0 -DEXE64=...\x86_64\Tarvendel.exe
+;   makensis -DVERSION=X.Y -DFILEVERSION=X.Y.Z.0 -DEXE64=...\x86_64\Tarvendel.exe
 ;            -DEXE32=...\i686\Tarvendel.exe -DINI=...\Tarvendel.ini -DREADME=...\Readme.txt
-;            -DICON=...\Tarvendel.ico -DOUTFILE=...\Tarvendel-1.2-setup.exe installer/Tarvendel.nsi
+;            -DICON=...\Tarvendel.ico -DOUTFILE=...\Tarvendel-X.Y-setup.exe installer/Tarvendel.nsi
+;
+; with the version of project() in CMakeLists.txt, X.Y.Z.
 ;
 ; One setup for every Windows, as setups go: a 32-bit program, which both
 ; kinds of Windows run, holding both builds. It installs the 64-bit

@@ -1,6 +1,9 @@
 // The real Tarvendel.exe, started with exact command lines.
 #include "startup/Config.h"
+#include "startup/MainModule.h"
 #include "support/Harness.h"
+
+#include "InitialSettings.h"
 
 using namespace test;
 
@@ -19,8 +22,13 @@ protected:
         demo += L"\\final round.sdm";
         WriteBytes(demo, "a recorded round");
     }
-    void WriteIni(int freeCam, int noText, int extract, int speed) {
-        WriteSettings(app + L"\\Tarvendel.ini", game->path, freeCam, noText, extract, speed);
+    void WriteIni(std::int16_t freeCam, std::int16_t noText, std::int16_t extract, std::int16_t speed) {
+        MainModule::SoldatPath = game->path;
+        Config::DefFreeCam = freeCam;
+        Config::DefNoText = noText;
+        Config::DefExtract = extract;
+        Config::DefSpeed = speed;
+        WriteSettings(app + L"\\Tarvendel.ini");
     }
 
     TempDir temp;
@@ -58,7 +66,7 @@ TEST_F(EndToEndTest, ADemoPathAlonePlaysTheDemoWithTheDefaults) {
 }
 
 TEST_F(EndToEndTest, DashCShowsThePlayOptionsWindow) {
-    WriteIni(0, 0, 0, 100);
+    WriteBytes(app + L"\\Tarvendel.ini", InitialSettings()); // as the setup and the zips install it
     Process tarvendel(exe, L"-c " + demo);
     HWND window = tarvendel.WaitForWindow(L"Tarvendel.Form1");
     ASSERT_NE(window, nullptr);

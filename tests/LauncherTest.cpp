@@ -1,6 +1,8 @@
 // The demo launcher and the file functions, against real files and the
 // stand-in game.
+#include "startup/Launcher.h"
 #include "startup/Config.h"
+#include "startup/Files.h"
 #include "startup/Form2.h"
 #include "startup/MainModule.h"
 #include "support/Harness.h"

@@ -6,6 +6,7 @@
 #include "options/Form1.h"
 #include "options/Form3.h"
 #include "startup/Config.h"
+#include "startup/Launcher.h"
 #include "startup/MainModule.h"
 #include "support/Harness.h"
 

@@ -4,6 +4,7 @@
 #include "support/Harness.h"
 
 #include <cstring>
+#include <thread>
 
 using namespace test;
 
@@ -38,7 +39,7 @@ TEST_F(SettingsTest, LoadsEveryValueAndCopiesTheDefaultsIntoThePlayValues) {
     EXPECT_FALSE(host.ended);
 }
 
-TEST_F(SettingsTest, MissingKeysAndSectionsReadAsZero) {
+TEST_F(SettingsTest, MissingKeysAndSectionsReadAsZeroAndQuotesAroundNothingAsEmpty) {
     WriteIniText("[Soldat]\r\nPath=D:\\Soldat\r\n");
     ASSERT_TRUE(Config::LoadSettings());
     EXPECT_EQ(Config::DefFreeCam, 0);
@@ -51,6 +52,10 @@ TEST_F(SettingsTest, MissingKeysAndSectionsReadAsZero) {
     ASSERT_TRUE(Config::LoadSettings());
     EXPECT_EQ(MainModule::SoldatPath, L"0");
     EXPECT_EQ(Config::PlaySpeed, 90);
+
+    WriteIniText("[Soldat]\r\nPath=\"\"\r\n");
+    ASSERT_TRUE(Config::LoadSettings());
+    EXPECT_EQ(MainModule::SoldatPath, L"");
 }
 
 TEST_F(SettingsTest, BlanksQuotesAndLetterCaseAreForgivenInEveryEncoding) {
@@ -96,7 +101,7 @@ TEST_F(SettingsTest, ADeepFolderIsReadAndALongPathIsCutTo254Characters) {
     }
 }
 
-TEST_F(SettingsTest, AMissingOrUnreadableFileIsReportedAndEndsTheProgram) {
+TEST_F(SettingsTest, AMissingOrUnreadableFileEndsTheProgramAndABriefHoldIsWaitedOut) {
     EXPECT_FALSE(Config::LoadSettings());
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, L"'" + ini + L"' does not exist.\r\nPlease reinstall Tarvendel.");
@@ -105,15 +110,24 @@ TEST_F(SettingsTest, AMissingOrUnreadableFileIsReportedAndEndsTheProgram) {
     EXPECT_TRUE(host.ended);
     EXPECT_NE(host.exitCode, 0u);
 
-    // A file that cannot be read is not taken for one of "0"s.
+    // A file that cannot be read is not taken for one of "0"s...
     WriteIniText("[Defaults]\r\nSpeed=100\r\n");
     HANDLE locked = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ResetHost();
     EXPECT_FALSE(Config::LoadSettings());
-    CloseHandle(locked);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text.find(L"The settings file '" + ini + L"' could not be read: "), 0u);
     EXPECT_TRUE(host.ended);
+
+    // ... but a hold of a moment (a virus scanner's) is waited out.
+    std::thread letGo([locked] {
+        Sleep(300);
+        CloseHandle(locked);
+    });
+    ResetHost();
+    EXPECT_TRUE(Config::LoadSettings());
+    letGo.join();
+    EXPECT_EQ(Config::DefSpeed, 100);
 }
 
 TEST_F(SettingsTest, ANumberThatIsNotAWholeNumberStopsTheStartWithAClearReport) {

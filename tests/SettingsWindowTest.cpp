@@ -4,6 +4,7 @@
 #include "options/Form1.h"
 #include "options/Form3.h"
 #include "startup/Config.h"
+#include "startup/Files.h"
 #include "startup/MainModule.h"
 #include "support/Harness.h"
 
@@ -23,8 +24,7 @@ class FolderDialog {
 public:
     explicit FolderDialog(std::wstring choice) {
         choice_ = std::move(choice);
-        opened_ = false;
-        titleShown_ = false;
+        opened_ = titleShown_ = false;
         tries_ = 0;
         hook_ = SetWindowsHookExW(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
     }
@@ -126,12 +126,10 @@ protected:
         EXPECT_FALSE(host.ended) << what;
         host.messages.clear();
     }
-    static const std::wstring kQuestion;
+    static inline const std::wstring kQuestion =
+        L"Successfully saved your settings! You need to restart Tarvendel.\r\nDo you want to restart Tarvendel now?";
     std::string unchanged;
 };
-
-const std::wstring SettingsWindowTest::kQuestion =
-    L"Successfully saved your settings! You need to restart Tarvendel.\r\nDo you want to restart Tarvendel now?";
 
 TEST_F(SettingsWindowTest, OpensWithTheSharedValues) {
     Config::DefFreeCam = 0;
@@ -169,10 +167,12 @@ TEST_F(SettingsWindowTest, BoxesAndSliderChangeTheDefaultsAtOnceAndCancelKeepsTh
     Form4::Get().SetEnabled(false);
     form.Show(); // shown again as it was left
     EXPECT_EQ(SendMessageW(form.CFreeCam, BM_GETCHECK, 0, 0), BST_CHECKED);
+    DeleteFileW(Config::IniFile.c_str()); // meanwhile: the save writes a plain file anew
     host.Answer(IDNO);
     Click(form.BSave);
     EXPECT_EQ(Ini(L"Defaults", L"FreeCam"), L"1");
     EXPECT_EQ(Ini(L"Defaults", L"Speed"), L"1");
+    EXPECT_EQ(MainModule::FileExists(Config::IniFile), MainModule::True); // found by the next start
 }
 
 TEST_F(SettingsWindowTest, SaveWritesTheFiveKeysInOrderAndNoReturnsToTheOpener) {
@@ -316,23 +316,25 @@ TEST_F(SettingsWindowTest, ASaveWaitsOutABriefHoldAndKeepsEveryCharacter) {
     // A save waits out a brief hold on the file, or on a copy left behind, and
     // removes that copy. UTF-8, with or without its mark, and UTF-16 BE become
     // UTF-16 LE, the form Windows reads; UTF-16 LE stays; each holds any
-    // character. A hidden system file stays so, in a folder deeper than MAX_PATH too.
+    // character. A hidden system file stays so, in deep folders too: where the
+    // copy's path is MAX_PATH long (the profile functions refuse that), and deeper.
     Form3& form = Open();
-    const std::wstring deep = temp / std::wstring(120, L'd') + L"\\" + std::wstring(120, L'e');
-    MakeFolder(deep.substr(0, deep.rfind(L'\\')));
-    MakeFolder(deep);
-    Config::IniFile = deep + L"\\Tarvendel.ini";
+    const std::wstring top = temp / std::wstring(120, L'd'), copy = L"\\Tarvendel.ini.saving";
+    const std::wstring deep = top + L"\\" + std::wstring(MAX_PATH - top.size() - 1 - copy.size(), L'e');
+    const std::wstring deeper = top + L"\\" + std::wstring(120, L'e');
+    for (const std::wstring& folder : {top, deep, deeper}) MakeFolder(folder);
     const DWORD hiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     const std::wstring head = L"; my notes \x00FC\x2713\r\n[Soldat]\r\nPath=", tail = L"\r\n[Mine]\r\nKeep=1\r\n";
     const std::wstring path = L"D:\\Spiele\\S\x00F6ldat \x0418";
     SetWindowTextW(form.TSoldatPath, path.c_str());
     // Held up in turn: reading the file, replacing it, removing the old copy,
     // writing the new one while the old one is still being deleted.
-    using Case = std::tuple<UINT, const wchar_t*, const wchar_t*, DWORD>;
-    for (auto [codePage, mark, held, sharing] :
-         {Case{CP_UTF8, L"", L"", 0}, Case{CP_UTF8, L"\xFEFF", L"", FILE_SHARE_READ},
-          Case{1200, L"\xFEFF", L".saving", 0}, Case{1201, L"\xFEFF", L".saving", FILE_SHARE_DELETE}}) {
+    using Case = std::tuple<UINT, const wchar_t*, const wchar_t*, DWORD, const std::wstring*>;
+    for (auto [codePage, mark, held, sharing, folder] :
+         {Case{CP_UTF8, L"", L"", 0, &deep}, Case{CP_UTF8, L"\xFEFF", L"", FILE_SHARE_READ, &deeper},
+          Case{1200, L"\xFEFF", L".saving", 0, &deep}, Case{1201, L"\xFEFF", L".saving", FILE_SHARE_DELETE, &deeper}}) {
         SCOPED_TRACE(testing::Message() << "code page " << codePage << (*mark ? " with mark" : ""));
+        Config::IniFile = *folder + L"\\Tarvendel.ini";
         WriteBytes(Config::IniFile, Encode(mark + head + L"C:\\game" + tail, codePage));
         WriteBytes(Config::IniFile + L".saving", "left over");
         SetFileAttributesW((Config::IniFile + L".saving").c_str(), FILE_ATTRIBUTE_READONLY);
@@ -349,7 +351,7 @@ TEST_F(SettingsWindowTest, ASaveWaitsOutABriefHoldAndKeepsEveryCharacter) {
         letGo.join();
         EXPECT_EQ(ReadUtf16(Config::IniFile).find(L"\xFEFF" + head + path + tail), 0u);
         EXPECT_EQ(Ini(L"Soldat", L"Path"), path);
-        EXPECT_EQ(NamesIn(deep), std::vector<std::wstring>{L"Tarvendel.ini"});
+        EXPECT_EQ(NamesIn(*folder), std::vector<std::wstring>{L"Tarvendel.ini"});
         EXPECT_EQ(GetFileAttributesW(Config::IniFile.c_str()) & hiddenSystem, hiddenSystem);
         SetFileAttributesW(Config::IniFile.c_str(), FILE_ATTRIBUTE_NORMAL);
     }

@@ -6,6 +6,8 @@
 #include "startup/MainModule.h"
 #include "support/Harness.h"
 
+#include "Version.h"
+
 #include <cstdlib>
 
 using namespace test;
@@ -36,10 +38,14 @@ class StartupTest : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        WriteSettings(temp / L"Tarvendel.ini", temp / L"Soldat", 1, 0, 1, 120);
+        MainModule::SoldatPath = temp / L"Soldat";
+        Config::DefFreeCam = Config::DefExtract = 1;
+        Config::DefSpeed = 120;
+        WriteSettings(temp / L"Tarvendel.ini");
+        Config::ResetState();
         exe = temp / L"Tarvendel.exe";
     }
-    // Which of the three first windows is showing, as a letter.
+    // Which of the three first windows are showing: a word and a blank for each.
     std::wstring Shown() const {
         std::wstring shown;
         if (Form4::Existing() && Form4::Existing()->IsVisible()) shown += L"library ";
@@ -55,7 +61,10 @@ TEST_F(StartupTest, NoArgumentsOpenTheLibrary) {
     EXPECT_EQ(Shown(), L"library ");
     EXPECT_TRUE(MainModule::CmdArgs.empty());
     EXPECT_EQ(MainModule::ArgCount, 0);
-    EXPECT_EQ(MainModule::TitleText, L"Tarvendel v1.2 - by Vornak - tarvendel.org");
+    // The about line names the release of project()'s version in CMakeLists.txt.
+    const std::wstring release = std::to_wstring(TARVENDEL_VERSION_MAJOR) + L"." +
+                                 std::to_wstring(TARVENDEL_VERSION_MINOR);
+    EXPECT_EQ(TextOf(Form4::Get().Label1), L"Tarvendel v" + release + L" - by Vornak - tarvendel.org");
     EXPECT_EQ(Config::IniFile, temp / L"Tarvendel.ini");
     EXPECT_EQ(Config::PlaySpeed, 120);
     EXPECT_EQ(Config::PlayFreeCam, 1);

@@ -5,6 +5,8 @@
 #include "library/ListDemos.h"
 #include "options/Form1.h"
 #include "options/Form3.h"
+#include "startup/Files.h"
+#include "startup/Launcher.h"
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 

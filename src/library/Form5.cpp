@@ -1,6 +1,7 @@
 #include "library/Form5.h"
 
 #include "library/Form4.h"
+#include "startup/Files.h"
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 

@@ -2,6 +2,7 @@
 
 #include "library/Form4.h"
 #include "library/ListDemos.h"
+#include "startup/Files.h"
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 

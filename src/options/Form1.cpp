@@ -3,6 +3,7 @@
 #include "library/Form4.h"
 #include "options/Form3.h"
 #include "startup/Config.h"
+#include "startup/Launcher.h"
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 

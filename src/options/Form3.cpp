@@ -3,6 +3,7 @@
 #include "library/Form4.h"
 #include "options/Form1.h"
 #include "startup/Config.h"
+#include "startup/Files.h"
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 #include "ui/SystemFunction.h"
@@ -20,8 +21,8 @@ Form3::Form3()
 
 std::vector<ui::ControlDef> Form3::Layout() {
     return {
-        // The label reaches to the path box (57 wide by design) so that its
-        // caption never wraps where the font runs a little wider.
+        // 63 wide, up to the path box, so that its caption never wraps
+        // where the font runs a little wider.
         ui::Label(&Label1, L"Soldat path:", {8, 16, 63, 17}, 0),
         ui::TextBox(&TSoldatPath, {72, 16, 233, 19}, 1),
         ui::Button(&Browse, L"...", {312, 16, 25, 17}, 2, [this] { Browse_Click(); }),
@@ -90,13 +91,9 @@ void Form3::Browse_Click() {
 }
 
 std::wstring Form3::SaveSettings() {
-    return Config::SaveSettings(IniFile, {
-                                             {L"Defaults", L"FreeCam", std::to_wstring(DefFreeCam)},
-                                             {L"Defaults", L"NoText", std::to_wstring(DefNoText)},
-                                             {L"Defaults", L"Extract", std::to_wstring(DefExtract)},
-                                             {L"Defaults", L"Speed", std::to_wstring(DefSpeed)},
-                                             {L"Soldat", L"Path", ui::GetText(TSoldatPath)},
-                                         });
+    // The defaults as the boxes and the slider left them; the path box's
+    // text, not SoldatPath, which changes only at the next start.
+    return Config::SaveSettings(IniFile, ValuesToSave({{&MainModule::SoldatPath, ui::GetText(TSoldatPath)}}));
 }
 
 bool Form3::Restart() {

@@ -1,5 +1,8 @@
+// The settings file: its keys, reading and writing single keys, and loading
+// every setting into the shared state at start-up.
 #include "startup/Config.h"
 
+#include "startup/Files.h"
 #include "startup/MainModule.h"
 #include "startup/SettingsText.h"
 #include "ui/Host.h"
@@ -12,8 +15,45 @@ std::int16_t DefFreeCam = 0, DefNoText = 0, DefExtract = 0, DefSpeed = 0;
 std::int16_t PlayFreeCam = 0, PlayNoText = 0, PlayExtract = 0, PlaySpeed = 0;
 std::wstring IniFile;
 
+namespace {
+
+// One key of the settings file and where its value lives: a whole number
+// within its bounds in one of the 16-bit variables, or a text as it is.
+struct SettingDef {
+    const wchar_t* section;
+    const wchar_t* key;
+    std::int16_t* number; // nullptr for a text
+    int lowest, highest;  // a number's bounds
+    std::wstring* text;   // nullptr for a number
+};
+
+// Every key of the settings file, in the order start-up reads them and the
+// settings window saves them. Start-up stops at the first value that is not
+// a number within its key's bounds.
+constexpr SettingDef kSettings[] = {
+    {L"Defaults", L"FreeCam", &DefFreeCam, -32768, 32767, nullptr},
+    {L"Defaults", L"NoText", &DefNoText, -32768, 32767, nullptr},
+    {L"Defaults", L"Extract", &DefExtract, -32768, 32767, nullptr},
+    {L"Defaults", L"Speed", &DefSpeed, -32768, 32767, nullptr},
+    {L"Soldat", L"Path", nullptr, 0, 0, &MainModule::SoldatPath},
+};
+
+} // namespace
+
+std::vector<Setting> ValuesToSave(const std::vector<Shown>& shown) {
+    std::vector<Setting> values;
+    for (const SettingDef& setting : kSettings) {
+        std::wstring value = setting.text ? *setting.text : std::to_wstring(*setting.number);
+        for (const Shown& each : shown)
+            if (setting.text && each.variable == setting.text) value = each.text;
+        values.push_back({setting.section, setting.key, std::move(value)});
+    }
+    return values;
+}
+
 void ResetState() {
-    DefFreeCam = DefNoText = DefExtract = DefSpeed = 0;
+    for (const SettingDef& setting : kSettings)
+        if (setting.number) *setting.number = 0;
     PlayFreeCam = PlayNoText = PlayExtract = PlaySpeed = 0;
     IniFile.clear();
 }
@@ -48,16 +88,22 @@ std::optional<std::int16_t> ToInt16(const std::wstring& text) {
 
 namespace {
 
-bool ReadNumber(std::wstring_view settings, const wchar_t* key, std::int16_t& target) {
-    std::wstring text = FindValue(settings, L"Defaults", key);
+// One key's value into its variable; false when it ended the program.
+bool ReadSetting(std::wstring_view settings, const SettingDef& setting) {
+    std::wstring text = FindValue(settings, setting.section, setting.key);
+    if (setting.text) {
+        *setting.text = std::move(text);
+        return true;
+    }
     std::optional<std::int16_t> value = ToInt16(text);
-    if (!value) {
-        ui::Fail(L"The settings file '" + IniFile + L"' holds the value '" + text + L"' for the key '" + key +
-                 L"' in the section [Defaults]. It must be a whole number from -32768 to 32767.\r\n"
-                 L"Please correct the settings file or save the settings again.");
+    if (!value || *value < setting.lowest || *value > setting.highest) {
+        ui::Fail(L"The settings file '" + IniFile + L"' holds the value '" + text + L"' for the key '" + setting.key +
+                 L"' in the section [" + setting.section + L"]. It must be a whole number from " +
+                 std::to_wstring(setting.lowest) + L" to " + std::to_wstring(setting.highest) +
+                 L".\r\nPlease correct the settings file or save the settings again.");
         return false;
     }
-    target = *value;
+    *setting.number = *value;
     return true;
 }
 
@@ -83,11 +129,8 @@ bool LoadSettings() {
         return false;
     }
     const std::wstring text = TextOf(bytes, EncodingOf(bytes));
-    if (!ReadNumber(text, L"FreeCam", DefFreeCam)) return false;
-    if (!ReadNumber(text, L"NoText", DefNoText)) return false;
-    if (!ReadNumber(text, L"Extract", DefExtract)) return false;
-    if (!ReadNumber(text, L"Speed", DefSpeed)) return false;
-    MainModule::SoldatPath = FindValue(text, L"Soldat", L"Path");
+    for (const SettingDef& setting : kSettings)
+        if (!ReadSetting(text, setting)) return false;
 
     PlayFreeCam = DefFreeCam;
     PlayNoText = DefNoText;

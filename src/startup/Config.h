@@ -1,5 +1,6 @@
 // The settings file Tarvendel.ini beside the executable: reading and writing
-// single keys, and loading every setting into the shared state at start-up.
+// single keys, saving every setting, and loading every setting into the
+// shared state at start-up.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,16 @@ struct Setting {
     const wchar_t* key;
     std::wstring value;
 };
+// A text a window shows in place of a variable's value.
+struct Shown {
+    const std::wstring* variable;
+    std::wstring text;
+};
+// Every key's value as the file holds it, in the order the keys are read
+// and saved: a number in decimal, a text as it is, or as a window shows it
+// (the settings window saves its path box, not SoldatPath, which changes
+// only at the next start).
+std::vector<Setting> ValuesToSave(const std::vector<Shown>& shown = {});
 // Saves all the values into the settings file, or none of them: they are
 // written into a copy of the file beside it, read back from the copy, and
 // the copy then takes the file's place in one step. The copy of a UTF-8 or
@@ -43,7 +54,7 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
 
 // Fills IniFile, SoldatPath, the defaults and the play values. Returns false
 // when it ended the program (a file missing or unreadable, a value that is
-// not a number).
+// not a whole number within its key's bounds).
 bool LoadSettings();
 
 // A decimal whole number from -32768 to 32767 with an optional sign; nothing

@@ -1,6 +1,6 @@
 // The file functions the launcher and the windows share: whether a file is
 // there, and where a demo lies.
-#include "startup/MainModule.h"
+#include "startup/Files.h"
 
 #include <windows.h>
 

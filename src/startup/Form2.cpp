@@ -1,5 +1,6 @@
 #include "startup/Form2.h"
 
+#include "startup/Launcher.h"
 #include "startup/MainModule.h"
 #include "ui/Host.h"
 

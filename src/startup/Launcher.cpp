@@ -1,7 +1,9 @@
 // The demo launcher: a demo's place in the game's demo folder, the copy, and
 // the start of the game, directly or through the shell.
+#include "startup/Launcher.h"
+
 #include "startup/Config.h"
-#include "startup/MainModule.h"
+#include "startup/Files.h"
 #include "ui/Host.h"
 #include "ui/SystemFunction.h"
 

@@ -1,6 +1,7 @@
-// Start-up and the state the windows share; the launcher is in Launcher.cpp,
-// the file functions in Files.cpp.
+// Start-up and the state the windows share.
 #include "startup/MainModule.h"
+
+#include "Version.h"
 
 #include "library/Form4.h"
 #include "options/Form1.h"
@@ -26,6 +27,8 @@ std::int16_t ArgCount = 0;
 std::wstring ArgumentString;
 std::wstring ExePath;
 
+const wchar_t kVersion[] = L"" TARVENDEL_RELEASE;
+
 void ResetState() {
     FromLibrary = False;
     TitleText.clear();
@@ -37,6 +40,8 @@ void ResetState() {
     ArgumentString.clear();
     ExePath.clear();
 }
+
+std::wstring AboutLine() { return std::wstring(L"Tarvendel v") + kVersion + L" - by Vornak - " + kWebAddress; }
 
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -97,7 +102,7 @@ void Start(const std::wstring& argumentString, const std::wstring& exePath) {
     CmdArgs = SplitArguments(argumentString);
     ArgCount = static_cast<std::int16_t>(std::min<size_t>(CmdArgs.size(), 32767));
 
-    TitleText = std::wstring(L"Tarvendel v") + kVersion + L" - by Vornak - " + kWebAddress;
+    TitleText = AboutLine();
 
     if (!Config::LoadSettings()) return;
 

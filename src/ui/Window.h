@@ -61,7 +61,7 @@ struct WindowDef {
 class Window;
 
 // A window timer in the manner of a classic form timer: it runs its handler
-// every Interval milliseconds while it is enabled and the interval is not 0.
+// every interval (in milliseconds) while it is enabled and the interval is not 0.
 class Timer {
 public:
     Timer(Window& owner, Handler onTimer);
@@ -70,10 +70,8 @@ public:
 
     void SetInterval(UINT milliseconds);
     void SetEnabled(bool enabled);
-    UINT Interval() const { return interval_; }
     bool Enabled() const { return enabled_; }
-    UINT_PTR Id() const { return id_; }
-    // Arms or disarms the platform timer to match Interval and Enabled.
+    // Arms or disarms the platform timer to match the interval and Enabled.
     void Apply();
 
 private:
@@ -98,7 +96,6 @@ public:
     void Hide();
     // Whether the window is shown; a window that was never created is not.
     bool IsVisible() const;
-    bool IsLoaded() const { return hwnd_ != nullptr; }
     void SetEnabled(bool enabled);
     bool IsEnabled() const;
     HWND Hwnd() const { return hwnd_; }

@@ -72,7 +72,8 @@ check "SHA256SUMS holds the three files' SHA-256" \
   bash -c 'cd "$1" && [[ $(wc -l <SHA256SUMS) -eq 3 ]] && sha256sum --quiet -c SHA256SUMS' _ "$dist"
 need
 
-ini_text=$'[Soldat]\r\nPath=C:\\Soldat\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n'
+# The initial settings file, installer/Tarvendel.ini, with CRLF line ends.
+ini_text=$(sed -e 's/\r$//' -e 's/$/\r/' "$ROOT/installer/Tarvendel.ini"; echo .) ini_text=${ini_text%.}
 # A settings file's text, from UTF-16 LE with its byte order mark (what the
 # package ships and the setup keeps), then a dot that keeps the last line end.
 ini_of() { [[ $(head -c 2 "$1" | od -An -tx1 | tr -d ' ') == fffe ]] && iconv -f UTF-16 -t UTF-8 "$1"; echo .; }
@@ -101,6 +102,7 @@ for kind in win64 win32; do
   same "$kind zip: the initial Tarvendel.ini, in UTF-16 LE with its byte order mark" \
     "$(ini_of "$work/$kind/Tarvendel.ini")" "$ini_text."
   check "$kind zip: Readme.txt is plain ASCII text with CRLF line ends" readme_ok "$work/$kind/Readme.txt"
+  check "$kind zip: Readme.txt names release $version" grep -q "^Tarvendel $version - " "$work/$kind/Readme.txt"
 done
 setup=$dist/Tarvendel-$version-setup.exe
 check "the setup is a $setup_format program" \

@@ -173,12 +173,10 @@ std::vector<Launch> WaitForLaunches(const std::wstring& gameFolder, size_t count
     return LaunchesOf(gameFolder);
 }
 
-void WriteSettings(const std::wstring& iniPath, const std::wstring& soldatPath, int freeCam, int noText, int extract,
-                   int speed) {
-    std::wstring text = L"[Soldat]\r\nPath=" + soldatPath + L"\r\n[Defaults]\r\nFreeCam=" + std::to_wstring(freeCam) +
-                        L"\r\nNoText=" + std::to_wstring(noText) + L"\r\nExtract=" + std::to_wstring(extract) +
-                        L"\r\nSpeed=" + std::to_wstring(speed) + L"\r\n";
-    WriteBytes(iniPath, Encode(text, CP_ACP));
+void WriteSettings(const std::wstring& iniPath) {
+    DeleteFileW(iniPath.c_str());
+    for (const Config::Setting& setting : Config::ValuesToSave())
+        EXPECT_TRUE(Config::WriteIni(iniPath, setting.section, setting.key, setting.value)) << setting.key;
 }
 
 // ---- Messages and time ---------------------------------------------------
@@ -375,7 +373,7 @@ void GameTest::SetUp() {
     AppTest::SetUp();
     game = std::make_unique<GameFolder>(temp / L"Soldat");
     MainModule::SoldatPath = game->path;
-    MainModule::TitleText = L"Tarvendel v1.2 - by Vornak - tarvendel.org";
+    MainModule::TitleText = MainModule::AboutLine();
     Config::PlaySpeed = 100;
 }
 

@@ -97,9 +97,9 @@ std::vector<Launch> LaunchesOf(const std::wstring& gameFolder);
 // Waits (pumping messages) until the stand-in has recorded `count` launches.
 std::vector<Launch> WaitForLaunches(const std::wstring& gameFolder, size_t count = 1, DWORD timeoutMs = 10000);
 
-// Writes a settings file.
-void WriteSettings(const std::wstring& iniPath, const std::wstring& soldatPath, int freeCam = 0, int noText = 0,
-                   int extract = 0, int speed = 100);
+// Writes a new settings file that holds the shared values: SoldatPath and
+// the defaults, every key the program reads, each in its section.
+void WriteSettings(const std::wstring& iniPath);
 
 // Pumps this thread's messages until the condition holds or the time is up.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);

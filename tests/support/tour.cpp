@@ -34,8 +34,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const std::wstring readyFile = argv[3];
     MainModule::InitControls();
     MainModule::SoldatPath = argv[2];
-    MainModule::TitleText = std::wstring(L"Tarvendel v") + MainModule::kVersion + L" - by Vornak - " +
-                            MainModule::kWebAddress;
+    MainModule::TitleText = MainModule::AboutLine();
     MainModule::ExePath = MainModule::ModulePath();
     Config::IniFile = MainModule::SoldatPath + L"\\tour.ini";
     Config::DefSpeed = Config::PlaySpeed = 100;

@@ -1,6 +1,9 @@
 // The tip over a demo list's entries: what a demo's head shows, read from
-// files as the game leaves them.
+// files as the game leaves them, and shown by hovering over an entry.
 #include "library/DemoHead.h"
+#include "library/Form4.h"
+#include "library/Form6.h"
+#include "startup/MainModule.h"
 #include "support/Harness.h"
 
 using namespace test;
@@ -84,6 +87,45 @@ TEST_F(DemoTipFile, IsReadWhileTheGameWritesTheDemoOrSaysWhyNot) {
     CloseHandle(held);
     MakeFolder(temp / L"folder.sdm");
     EXPECT_EQ(DemoTip(temp / L"folder.sdm"), L"A folder, not a demo.");
+}
+
+// The tip shown for the entry of a list that the mouse rests on (-1: off the list).
+std::wstring TipOver(const DemoTips& tips, HWND list, int entry) {
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&item));
+    POINT at{item.left + 20, (item.top + item.bottom) / 2};
+    ClientToScreen(list, &at);
+    if (entry < 0) at = POINT{0, 0};
+    SetCursorPos(at.x, at.y);
+    const std::wstring before = tips.Tooltip() ? TextOf(tips.Tooltip()) : L"";
+    const auto shown = [&] { return tips.Tooltip() && IsWindowVisible(tips.Tooltip()); };
+    PumpUntil([&] { return entry < 0 ? !shown() : shown() && TextOf(tips.Tooltip()) != before; });
+    return shown() ? TextOf(tips.Tooltip()) : L"(no tip)";
+}
+
+using DemoTipWindow = GameTest;
+
+TEST_F(DemoTipWindow, HoveringOverAnEntryShowsItsTipUntilTheMouseLeavesTheList) {
+    WriteBytes(game->Demo(L"a.sdm"), Head("ctf_Ash", kMarch2009, 60));
+    WriteBytes(game->Demo(L"b.sdm"), "not a demo");
+    Form4& library = Form4::Get();
+    library.Show();
+    const std::wstring a = L"Map: ctf_Ash\r\n" + Recorded(2009, 3, 5, 7, 3) + L"Length: 0:01\r\nSize: 180 bytes";
+    ASSERT_EQ(ListEntries(library.DemoList), (std::vector<std::wstring>{L"a", L"b"}));
+    EXPECT_EQ(TipOver(library.Tips, library.DemoList, 0), a);
+    EXPECT_EQ(TipOver(library.Tips, library.DemoList, 1), L"Size: 10 bytes\r\nNo demo details");
+    // A click takes the tip down and only selects.
+    INPUT click[2]{{INPUT_MOUSE, {}}, {INPUT_MOUSE, {}}};
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    EXPECT_TRUE(PumpUntil([&] { return library.Selected() == 1; }));
+    EXPECT_FALSE(IsWindowVisible(library.Tips.Tooltip()));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(TipOver(library.Tips, library.DemoList, -1), L"(no tip)");
+    library.BAutorename_Click();
+    EXPECT_EQ(TipOver(Form6::Get().Tips, Form6::Get().DemoList, 0), a);
+    EXPECT_EQ(TipOver(Form6::Get().Tips, Form6::Get().DemoList, -1), L"(no tip)");
 }
 
 } // namespace

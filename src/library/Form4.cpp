@@ -60,6 +60,7 @@ void Form4::Form_Load() {
     FileTimer.SetEnabled(false);
     ui::SetText(Label1, TitleText);
     RefreshDemoList();
+    Tips.Attach(DemoList, [this](int entry) { return DemoPath(EntryText(entry)); });
 }
 
 void Form4::ListDemos(const std::wstring& folder, const std::wstring& extension) {

@@ -1,19 +1,16 @@
 #include "library/DemoTips.h"
 
 #include "library/DemoHead.h"
-#include "ui/Host.h"
 #include "ui/SystemFunction.h"
 #include "ui/Window.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <utility>
 
 namespace {
 
-constexpr wchar_t kProperty[] = L"Tarvendel.DemoTips";
 constexpr int kMaxTipWidth = 400; // at 96 DPI; a longer line wraps between words
 
 // The system's tooltip font at a DPI: the non-client metrics' status font,
@@ -33,84 +30,59 @@ HFONT TipFont(int dpi) {
 } // namespace
 
 DemoTips::~DemoTips() {
-    Detach();
     if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
     if (font_) DeleteObject(font_);
 }
 
 void DemoTips::Attach(HWND list, PathOf pathOf) {
-    Detach();
     list_ = list;
     pathOf_ = std::move(pathOf);
-    SetPropW(list_, kProperty, this);
-    listProcedure_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DemoTips::ListProcedure)));
 }
 
-void DemoTips::Detach() {
-    if (!list_) return;
-    if (IsWindow(list_)) {
-        SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure_));
-        RemovePropW(list_, kProperty);
-    }
-    list_ = nullptr;
-}
-
-LRESULT CALLBACK DemoTips::ListProcedure(HWND list, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<DemoTips*>(GetPropW(list, kProperty));
-    if (!self) return DefWindowProcW(list, msg, wParam, lParam);
-    const WNDPROC next = self->listProcedure_;
-    LRESULT result = 0;
-    bool handled = false;
-    if (!ui::Ended()) ui::Guarded([&] { handled = self->ListMessage(msg, wParam, lParam, result); });
-    if (msg == WM_NCDESTROY) self->Detach();
-    return handled ? result : CallWindowProcW(next, list, msg, wParam, lParam);
-}
-
-bool DemoTips::ListMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (msg) {
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        MouseMessage(msg, wParam, lParam);
-        return false;
-    case WM_MOUSEWHEEL:
-    case WM_VSCROLL:
-        // Other entries come under the mouse: the tip shown is not theirs.
-        entry_ = -1;
-        if (tooltip_) SendMessageW(tooltip_, TTM_POP, 0, 0);
-        return false;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (!tooltip_ || header->hwndFrom != tooltip_) return false;
-        Notified(*header);
+bool DemoTips::Handle(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (!list_) return false;
+    if (msg == WM_SETCURSOR && reinterpret_cast<HWND>(wParam) == list_) {
+        MouseMessage(HIWORD(lParam));
+    } else if (msg == WM_CTLCOLORLISTBOX && reinterpret_cast<HWND>(lParam) == list_) {
+        // The list paints itself: scrolled by the wheel or the keys, other
+        // entries lie under the mouse, and the tip shown is none of theirs.
+        if (TopEntry() != top_) {
+            Pop();
+            top_ = TopEntry();
+        }
+    } else if (msg == WM_NOTIFY && tooltip_ && reinterpret_cast<NMHDR*>(lParam)->hwndFrom == tooltip_) {
+        Notified(*reinterpret_cast<NMHDR*>(lParam));
         result = 0;
         return true;
     }
-    default:
-        return false;
-    }
+    return false;
 }
 
-void DemoTips::MouseMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+void DemoTips::MouseMessage(UINT msg) {
+    if (msg != WM_MOUSEMOVE && msg != WM_LBUTTONDOWN && msg != WM_LBUTTONUP && msg != WM_RBUTTONDOWN &&
+        msg != WM_RBUTTONUP && msg != WM_MBUTTONDOWN && msg != WM_MBUTTONUP)
+        return;
+    // A window that takes no input shows no tips either.
+    if (!IsWindowEnabled(list_) || !IsWindowEnabled(GetAncestor(list_, GA_ROOT))) return;
     if (!tooltip_ && !tried_) CreateTooltip();
     if (!tooltip_) return;
-    if (msg == WM_MOUSEMOVE) {
-        const int entry = EntryAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        if (entry != entry_) {
-            // The tooltip sees one tool, the list: the tip of the last entry
-            // goes, and the tooltip, still over its tool, shows the tip again
-            // after its delay, asking for the text anew.
-            entry_ = entry;
-            SendMessageW(tooltip_, TTM_POP, 0, 0);
-        }
-    }
-    MSG relayed{list_, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(list_, &at);
+    const int entry = EntryAt(at);
+    // The tooltip sees one tool, the list: on another entry the last tip
+    // goes, and the tooltip, still over its tool, shows a tip again after its
+    // delay, asking for the text anew.
+    if (msg == WM_MOUSEMOVE && entry != entry_) Pop();
+    entry_ = entry;
+    top_ = TopEntry();
+    MSG relayed{list_, msg, 0, MAKELPARAM(at.x, at.y), static_cast<DWORD>(GetMessageTime()), {}};
     SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+void DemoTips::Pop() {
+    entry_ = -1;
+    if (tooltip_) SendMessageW(tooltip_, TTM_POP, 0, 0);
 }
 
 void DemoTips::Notified(NMHDR& header) {
@@ -138,7 +110,7 @@ void DemoTips::CreateTooltip() {
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = list_; // which gets the tooltip's notifications
+    tool.hwnd = GetAncestor(list_, GA_ROOT); // which gets the tooltip's notifications
     tool.uId = reinterpret_cast<UINT_PTR>(list_);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -168,3 +140,5 @@ int DemoTips::EntryAt(POINT point) const {
     const LRESULT entry = SendMessageW(list_, LB_GETTOPINDEX, 0, 0) + point.y / height;
     return entry < SendMessageW(list_, LB_GETCOUNT, 0, 0) ? static_cast<int>(entry) : -1;
 }
+
+int DemoTips::TopEntry() const { return static_cast<int>(SendMessageW(list_, LB_GETTOPINDEX, 0, 0)); }

@@ -6,9 +6,13 @@
 // tip is about to show: only then is the demo under the mouse read, and only
 // its head. When the mouse moves on to another entry the tip is taken down,
 // and the tooltip shows the next one after its own delay. The tooltip keeps
-// the platform's delays and is hidden when the mouse leaves the list. The
-// list's own handling of the mouse and keys is untouched: a click still only
-// selects.
+// the platform's delays and is hidden when the mouse leaves the list.
+//
+// The list itself is not subclassed, so that its own messages (10,000
+// LB_ADDSTRING in a refresh) cost nothing more: its window hands the tips its
+// messages (Handle), among them WM_SETCURSOR, which the list sends it before
+// each mouse message over the list. The list handles the mouse and the keys
+// as ever: a click still only selects.
 #pragma once
 
 #include <windows.h>
@@ -26,32 +30,34 @@ public:
     DemoTips(const DemoTips&) = delete;
     DemoTips& operator=(const DemoTips&) = delete;
 
-    // Watches the list's mouse from now on. The tooltip is made on the first
-    // move of the mouse over the list, not before: it costs the start nothing.
+    // Tips for this list from now on. The tooltip is made on the first move
+    // of the mouse over the list, not before: it costs the start nothing.
     void Attach(HWND list, PathOf pathOf);
+    // A message to the list's window, before the window handles it; true when
+    // it was the tips' alone (the tooltip's notifications).
+    bool Handle(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // The tooltip window; nullptr until the mouse first moved over the list.
     HWND Tooltip() const { return tooltip_; }
 
 private:
-    static LRESULT CALLBACK ListProcedure(HWND list, UINT msg, WPARAM wParam, LPARAM lParam);
-    // A message to the list before the list has it; true when it is ours.
-    bool ListMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    void MouseMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // A mouse message about to reach the list (WM_MOUSEMOVE, a button's).
+    void MouseMessage(UINT msg);
+    void Pop();
     void Notified(NMHDR& header);
     void CreateTooltip();
     // The tooltip's font (the system's tooltip font) and width at the list's DPI.
     void FitToDpi();
     // The entry at a point of the list's client area, -1 for none.
     int EntryAt(POINT point) const;
-    void Detach();
+    int TopEntry() const;
 
     HWND list_ = nullptr;
-    WNDPROC listProcedure_ = nullptr;
     PathOf pathOf_;
     HWND tooltip_ = nullptr;
     bool tried_ = false; // to make the tooltip
     HFONT font_ = nullptr;
     int fontDpi_ = 0;
     int entry_ = -1;    // the entry under the mouse at its last move
+    int top_ = 0;       // the list's first entry shown then
     std::wstring text_; // the tip's text, kept while the tooltip shows it
 };

@@ -39,6 +39,7 @@ protected:
     std::vector<ui::ControlDef> Layout() override;
     void Form_Load() override;
     void Form_Close() override;
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     // The selected entry, or -1 after telling the user to select one.

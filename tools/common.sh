@@ -109,23 +109,54 @@ build_bench() {
 wine_arch_of() { [[ $1 == i686 ]] && echo win32 || echo win64; }
 
 # The sandbox: a game folder with the stand-in game and a few small demos of
-# our own making, and a Downloads folder with one more demo.
+# our own making, and a Downloads folder with one more demo. The demos carry
+# heads as the game writes them (sandbox_demos), so that the library's tips
+# show every kind: maps, dates and lengths, a recording cut off, a file that
+# is not a demo.
 SANDBOX=$BUILD_ROOT/sandbox
+# The sandbox's demos are laid out once; a sandbox laid out by an older
+# version of them gets them anew (its .sdm files are replaced).
+SANDBOX_DEMOS=2
 # make_sandbox [ARCH]: ARCH (x86_64 by default) gives the stand-in game.
 make_sandbox() {
-  local game=$SANDBOX/Soldat name
+  local game=$SANDBOX/Soldat
   mkdir -p "$game/Demos" "$SANDBOX/Downloads"
   # The stand-in game of the build that runs: a 32-bit prefix runs no x86_64 program.
   cp "$BUILD_ROOT/${1:-x86_64}/bin/stand-in/Soldat.exe" "$game/Soldat.exe"
-  [[ -f $SANDBOX/.laid-out ]] && return 0
-  for name in "intro" "intro ctf_Ash" "final round" "clan war vs Red Ravens" "ctf_Laos practice" \
-              "2009-3-5_7-3-9" "inf_Moonshine 3v3" "duel Vornak vs Kess"; do
-    printf 'SDM sample demo: %s\n' "$name" >"$game/Demos/$name.sdm"
-    head -c $((200 + ${#name} * 37)) /dev/zero >>"$game/Demos/$name.sdm"
-  done
+  [[ -f $SANDBOX/.laid-out-$SANDBOX_DEMOS ]] && return 0
+  rm -f "$SANDBOX"/.laid-out* "$game/Demos"/*.sdm "$SANDBOX/Downloads"/*.sdm
+  sandbox_demos "$game/Demos" "$SANDBOX/Downloads"
   printf 'not a demo\n' >"$game/Demos/readme.txt"
-  printf 'SDM sample demo: downloaded match\n' >"$SANDBOX/Downloads/downloaded match.sdm"
-  touch "$SANDBOX/.laid-out"
+  touch "$SANDBOX/.laid-out-$SANDBOX_DEMOS"
+}
+
+# sandbox_demos DEMOS DOWNLOADS: the sample demos. A head is 180 bytes:
+# "SOLDEM", the format's version, the map's name (161 bytes, NUL-padded), 3
+# bytes of padding, the start of the recording (seconds since 1970, the local
+# wall-clock time written as if UTC) and the length in ticks (60 a second;
+# 0 when the recording was cut off), all little-endian. Some 200 bytes a
+# second of play follow.
+sandbox_demos() {
+  python3 - "$@" <<'SCRIPT'
+import calendar, os, struct, sys
+demos, downloads = sys.argv[1:3]
+def demo(folder, name, map_name, when, seconds, played=None):
+    start = calendar.timegm(when)
+    head = struct.pack("<6sH161s3xii", b"SOLDEM", 2, map_name.encode("cp1252"), start, seconds * 60)
+    with open(os.path.join(folder, name + ".sdm"), "wb") as f:
+        f.write(head + bytes(200 * (played or seconds)))
+demo(demos, "intro", "ctf_Ash", (2011, 6, 18, 20, 15, 2), 95)
+demo(demos, "intro ctf_Ash", "ctf_Ash", (2011, 6, 18, 20, 17, 40), 64)
+demo(demos, "final round", "ctf_Laos", (2009, 4, 14, 21, 32, 5), 876)
+demo(demos, "clan war vs Red Ravens", "ctf_Run", (2010, 11, 27, 19, 4, 51), 3767)
+demo(demos, "ctf_Laos practice", "ctf_Laos", (2012, 1, 8, 16, 40, 0), 0, played=610)
+demo(demos, "2009-3-5_7-3-9", "inf_Moonshine", (2009, 3, 5, 7, 3, 9), 598)
+demo(demos, "inf_Moonshine 3v3", "inf_Moonshine", (2010, 2, 20, 22, 11, 31), 1200)
+demo(demos, "duel Vornak vs Kess", "ctf_Kampf", (2013, 8, 30, 23, 58, 44), 311)
+demo(downloads, "downloaded match", "ctf_Division", (2013, 5, 2, 18, 0, 12), 1502)
+with open(os.path.join(demos, "broken download.sdm"), "wb") as f:
+    f.write(b"SOLDEM, but the download broke off here")
+SCRIPT
 }
 
 # Every Wine program the tools start runs without address randomisation, where

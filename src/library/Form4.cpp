@@ -62,6 +62,11 @@ void Form4::Form_Load() {
     FileTimer.SetEnabled(false);
     ui::SetText(Label1, TitleText);
     RefreshDemoList();
+    Tips.Attach(DemoList, [this](int entry) { return DemoPath(EntryText(entry)); });
+}
+
+bool Form4::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return Tips.Handle(msg, wParam, lParam, result);
 }
 
 void Form4::ListDemos(const std::wstring& folder, const std::wstring& extension) {

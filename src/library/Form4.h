@@ -2,6 +2,7 @@
 // configures, renames, deletes and auto-renames them.
 #pragma once
 
+#include "library/DemoTips.h"
 #include "ui/Window.h"
 
 #include <string>
@@ -15,6 +16,8 @@ public:
     HWND BConfig = nullptr, BDelete = nullptr, BSettings = nullptr, BCancel = nullptr;
     HWND Label1 = nullptr;
     ui::Timer FileTimer{*this, [this] { FileTimer_Timer(); }};
+    // The tip over DemoList's entries: what each demo holds.
+    DemoTips Tips;
 
     void ListDemos(const std::wstring& folder, const std::wstring& extension);
     void RefreshDemoList();
@@ -36,6 +39,7 @@ protected:
     std::vector<ui::ControlDef> Layout() override;
     void Form_Load() override;
     void Form_Close() override;
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     // The selected entry, or -1 after telling the user to select one.

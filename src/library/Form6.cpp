@@ -30,6 +30,7 @@ std::vector<ui::ControlDef> Form6::Layout() {
 void Form6::Form_Load() {
     DpiChanged();
     FillAutorenameList();
+    Tips.Attach(DemoList, [this](int entry) { return DemoPath(EntryText(entry)); });
 }
 
 void Form6::DpiChanged() { SendMessageW(DemoList, LB_SETITEMHEIGHT, 0, Scale(16)); }
@@ -210,7 +211,8 @@ void Form6::DrawEntry(const DRAWITEMSTRUCT& item) {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &row);
 }
 
-bool Form6::HandleMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+bool Form6::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (Tips.Handle(msg, wParam, lParam, result)) return true;
     if (msg == WM_DRAWITEM) {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item->hwndItem == DemoList) {

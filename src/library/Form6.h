@@ -2,6 +2,7 @@
 // time (UTC), asking about each name that is taken, and reports the count.
 #pragma once
 
+#include "library/DemoTips.h"
 #include "ui/Window.h"
 
 #include <string>
@@ -11,6 +12,8 @@ public:
     Form6();
 
     HWND DemoList = nullptr, BRename = nullptr, BCancel = nullptr, Label1 = nullptr;
+    // The tip over DemoList's entries: what each demo holds.
+    DemoTips Tips;
 
     void ListDemos(const std::wstring& folder, const std::wstring& extension);
     void FillAutorenameList();

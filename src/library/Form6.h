@@ -2,6 +2,7 @@
 // time (UTC), asking about each name that is taken, and reports the count.
 #pragma once
 
+#include "library/ListDemos.h"
 #include "ui/Window.h"
 
 #include <string>
@@ -30,9 +31,9 @@ protected:
 
 private:
     class RunProgress;
-    // Renames one demo to its creation time, asking about taken names;
-    // true when it got its new name.
-    bool RenameToCreationTime(const std::wstring& old);
+    // Renames one demo to its creation time (from the run's pass over the
+    // folder), asking about taken names; true when it got its new name.
+    bool RenameToCreationTime(const std::wstring& old, const FolderTimes& times);
     void DrawEntry(const DRAWITEMSTRUCT& item);
 };
 

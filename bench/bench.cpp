@@ -133,8 +133,11 @@ int wmain(int argc, wchar_t** argv) {
     const Options options = ParseOptions(argc, argv);
     BenchHost host;
     Prepare(options, host);
-    // The folders, made once (or found made) and used by every figure that needs them.
-    const Folders folders = MakeFolders(options);
+    // The folders, made once (or found made) and used by every figure but the
+    // autorename run, which makes its own.
+    const bool needed = options.Has(L"startup") || options.Has(L"memory") || options.Has(L"refresh") ||
+                        options.Has(L"autorename");
+    const Folders folders = needed ? MakeFolders(options) : Folders{};
     Results results;
     Describe(results);
     Measure(options, folders, host, results);

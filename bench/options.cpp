@@ -106,7 +106,7 @@ Counts CountsFor(const Options& options) {
     counts.start = options.runs;
     counts.refresh = options.quick ? 3 : std::max(3, options.runs);
     counts.big = options.quick ? 2 : std::max(3, options.runs / 2);
-    counts.rename = options.quick ? 3 : std::max(3, options.runs / 4);
+    counts.rename = options.quick ? 3 : std::max(1, (options.runs + 1) / 4);
     counts.memory = options.quick ? 2 : 5;
     counts.renameDemos = options.quick ? 2000 : 10000;
     return counts;

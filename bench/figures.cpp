@@ -40,7 +40,7 @@ Results LoadResults(const std::wstring& path) {
         Figure& figure = results.figures[cells[1]];
         for (size_t i = 2; i < cells.size(); ++i) figure.Add(std::wcstod(cells[i].c_str(), nullptr));
     }
-    if (!results.about.count(L"arch")) Die(path + L" holds no figures of the bench");
+    if (!results.about.contains(L"arch")) Die(path + L" holds no figures of the bench");
     return results;
 }
 

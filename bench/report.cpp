@@ -3,6 +3,7 @@
 #include "files.h"
 #include "text.h"
 
+#include <cmath>
 #include <cwchar>
 #include <functional>
 
@@ -165,7 +166,7 @@ void WriteRefresh(Report& r, const std::vector<Results>& runs) {
 void WriteAutorenameRun(Report& r, const std::vector<Results>& runs) {
     std::wstring demos;
     for (const Results& run : runs)
-        if (demos.empty() && run.about.count(L"rename-demos")) demos = run.about.at(L"rename-demos");
+        if (demos.empty() && run.about.contains(L"rename-demos")) demos = run.about.at(L"rename-demos");
     demos = Grouped(std::wcstoull(demos.c_str(), nullptr, 10));
     r.Line();
     r.Line(L"### An autorename run over " + demos + L" marked demos, no clashes");
@@ -183,7 +184,7 @@ void WriteAutorenameRun(Report& r, const std::vector<Results>& runs) {
 }
 
 void WriteMemoryAndSizes(Report& r, const std::vector<Results>& runs) {
-    auto kb = [](double value) { return Grouped(static_cast<unsigned long long>(value + 0.5)) + L" KB"; };
+    auto kb = [](double value) { return Grouped(static_cast<unsigned long long>(std::llround(value))) + L" KB"; };
     auto memory = [&](const wchar_t* label, const std::wstring& name) {
         return Row{label, name, [=](const Results& run) {
                        const Figure& f = run.Get(name);

@@ -1,16 +1,15 @@
 // Tarvendel's benchmark: what the program costs, beside what the platform
 // itself costs, in figures every later change can be judged by. It asserts
 // nothing; it measures and writes a Markdown table (tools/bench runs it under
-// Wine and puts the table into docs/performance.md).
+// Wine, for each architecture, and puts the table into docs/performance.md).
 //
-//   bench.exe [--exe PATH] [--exe32 PATH] [--compare PATH] [--floor PATH]
-//             [--library-floor PATH] [--doc FILE] [--out FILE] [--build TEXT]
-//             [--work FOLDER] [--keep] [--runs N] [--quick] [--sections LIST]
-//             [--detect poll|hook]
+//   bench.exe [--exe PATH] [--compare PATH] [--floor PATH] [--library-floor PATH]
+//             [--doc FILE] [--out FILE] [--figures FILE] [--with FILE]... [--note TEXT]...
+//             [--build TEXT] [--work FOLDER] [--keep] [--runs N] [--quick]
+//             [--sections LIST] [--detect poll|hook]
 //   bench.exe --list-names N
 //
 // --exe      Tarvendel.exe to start (default: beside bench.exe)
-// --exe32    the 32-bit Tarvendel.exe, for its size only
 // --compare  another Tarvendel.exe (a candidate change): its start-ups run in
 //            turn with the first's, so that both meet the same machine state
 // --floor    the minimal one-window program (default: floor.exe beside bench.exe)
@@ -20,26 +19,31 @@
 //            and <!-- bench:end --> is replaced by the new figures (or to which
 //            the block is appended)
 // --out      also write the block alone to this file
+// --figures  also write this run's figures to this file, for another run's --with
+// --with     the figures another run wrote (the other architecture's bench.exe):
+//            the tables show them beside this run's, that run's columns first
+// --note     a line for the head of the table
 // --build    a line that names the build (tools/bench passes the commit)
 // --work     where the demo folders are made (default: a new folder under %TEMP%);
 //            game-N\Demos folders that hold N demos already are used as they are
 // --keep     leave the work folder (it is removed at the end otherwise)
 // --runs     start-up runs per case (default 11); the other figures scale with it
-// --quick    three runs of everything, for trying the bench itself
-// --sections which figures: any of startup,profile,memory,refresh,autorename,rename
-//            (default: all)
+// --quick    three runs of everything, and an autorename run over 2,000 demos
+//            instead of 10,000, for trying the bench itself
+// --sections which figures: any of startup,memory,refresh,autorename,rename
+//            (default: all; autorename is the autorename window's load, rename a run)
 // --detect   how a shown window is noticed: "poll" (EnumWindows every millisecond,
 //            the default) or "hook" (an out-of-context WinEvent hook on
 //            EVENT_OBJECT_SHOW; Wine 8 does not deliver it for other processes)
 // --list-names N  prints the names of the first N generated demos and ends
 //
-// The bench needs floor.exe, library_floor.exe, probe.exe, probe_floor.exe and
-// dllcost.exe beside it (the build puts them there).
+// The bench needs floor.exe and library_floor.exe beside it (the build puts
+// them there), built for its own architecture.
 //
-// Each measure lies in its own file: startup.cpp (the start-ups
-// beside the two floors, and where a start goes), memory.cpp, refresh.cpp,
-// autorename.cpp; report.cpp writes the table. launch.cpp starts a program
-// and notices its first window; folders.cpp makes the demo folders.
+// Each measure lies in its own file: startup.cpp (the start-ups beside the
+// two floors), memory.cpp, refresh.cpp, autorename.cpp; report.cpp writes the
+// table. launch.cpp starts a program and notices its first window;
+// folders.cpp makes the demo folders.
 //
 // Times come from QueryPerformanceCounter. Every figure is the median of its
 // runs; the spread is the smallest and the largest run.
@@ -47,6 +51,7 @@
 #include "files.h"
 #include "folders.h"
 #include "launch.h"
+#include "machine.h"
 #include "memory.h"
 #include "options.h"
 #include "refresh.h"
@@ -76,8 +81,7 @@ void Prepare(const Options& options, BenchHost& host) {
     // Millisecond sleeps for the polling (Windows sleeps 15.6 ms otherwise).
     timeBeginPeriod(1);
     MainModule::InitControls();
-    MainModule::TitleText = std::wstring(L"Tarvendel v") + MainModule::kVersion + L" - by Vornak - " +
-                            MainModule::kWebAddress;
+    MainModule::TitleText = MainModule::AboutLine();
     KeepDesktop();
     StartDetection(options.detectByHook);
     CreateDirectoryW(options.work.c_str(), nullptr);
@@ -87,12 +91,26 @@ void Prepare(const Options& options, BenchHost& host) {
 
 void Measure(const Options& options, const Folders& folders, BenchHost& host, Results& results) {
     const Counts counts = CountsFor(options);
-    if (options.Has(L"startup")) MeasureStartUps(options, folders, counts, results.starts);
-    if (options.Has(L"memory")) MeasureMemory(options, folders, counts, results.memory);
-    if (options.Has(L"profile")) MeasureProfile(options, folders, counts, results.profile);
-    if (options.Has(L"refresh")) MeasureRefresh(folders, counts, results.refresh);
-    if (options.Has(L"autorename")) MeasureAutorenameLoad(folders, counts, results.autorename);
-    if (options.Has(L"rename")) MeasureAutorenameRun(options, host, counts, results.autorename);
+    if (options.Has(L"startup")) MeasureStartUps(options, folders, counts, results);
+    if (options.Has(L"memory")) MeasureMemory(options, folders, counts, results);
+    if (options.Has(L"refresh")) MeasureRefresh(folders, counts, results);
+    if (options.Has(L"autorename")) MeasureAutorenameLoad(folders, counts, results);
+    if (options.Has(L"rename")) MeasureAutorenameRun(options, host, counts, results);
+    auto size = [&](const wchar_t* key, const std::wstring& path) {
+        if (!path.empty()) results.figures[key].Add(static_cast<double>(FileSize(path)));
+    };
+    size(L"size/Tarvendel.exe", options.exe);
+    size(L"size/compare", options.compare);
+    size(L"size/floor.exe", options.floor);
+    size(L"size/library_floor.exe", options.libraryFloor);
+}
+
+// What this run ran on.
+void Describe(Results& results) {
+    results.about[L"arch"] = sizeof(void*) == 8 ? L"x86_64" : L"i686";
+    results.about[L"machine"] = MachineDescription();
+    results.about[L"compiler"] = CompilerDescription();
+    results.about[L"date"] = Today();
 }
 
 // The table on stdout, and into --out and --doc when they are given.
@@ -114,15 +132,23 @@ int wmain(int argc, wchar_t** argv) {
     const Options options = ParseOptions(argc, argv);
     BenchHost host;
     Prepare(options, host);
-    // The folders, made once (or found made) and used by every figure that needs them.
-    const Folders folders = MakeFolders(options);
+    // The folders, made once (or found made) and used by every figure but the
+    // autorename run, which makes its own.
+    const bool needed = options.Has(L"startup") || options.Has(L"memory") || options.Has(L"refresh") ||
+                        options.Has(L"autorename");
+    const Folders folders = needed ? MakeFolders(options) : Folders{};
     Results results;
+    Describe(results);
     Measure(options, folders, host, results);
 
     Form6::Reset();
     ui::ResetAllWindows();
     StopDetection();
     if (!options.keep) RemoveTree(options.work);
-    Publish(options, WriteReport(options, results));
+    if (!options.figures.empty()) SaveResults(options.figures, results);
+    std::vector<Results> runs;
+    for (const std::wstring& with : options.with) runs.push_back(LoadResults(with));
+    runs.push_back(results);
+    Publish(options, WriteReport(options, runs));
     return 0;
 }

@@ -1,9 +1,12 @@
 // A figure: the runs of one measure, and the way the tables write it. Every
 // figure is the median of its runs; its spread is the smallest and the
-// largest run.
+// largest run. And the figures of one run of the bench, by name, which
+// --figures saves so that another architecture's run shows them beside its
+// own (--with).
 #pragma once
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,22 @@ struct Figure {
     double Min() const { return runs.empty() ? 0 : *std::min_element(runs.begin(), runs.end()); }
     double Max() const { return runs.empty() ? 0 : *std::max_element(runs.begin(), runs.end()); }
 };
+
+// Everything one run measured ("start/floor", "refresh/10000/floor", ...),
+// and what it ran on ("arch", "machine", "build", "date", "quick",
+// "rename-demos"). What was not measured is absent.
+struct Results {
+    std::map<std::wstring, std::wstring> about;
+    std::map<std::wstring, Figure> figures;
+    // The figure, or an empty one.
+    const Figure& Get(const std::wstring& key) const;
+    double Median(const std::wstring& key) const { return Get(key).Median(); }
+};
+
+// One line a fact or a figure, tab-separated, in UTF-8.
+void SaveResults(const std::wstring& path, const Results& results);
+// Ends the bench when the file cannot be read.
+Results LoadResults(const std::wstring& path);
 
 // Milliseconds: one decimal below 100, none from 100 on.
 std::wstring Ms(double ms);

@@ -4,6 +4,9 @@
 #include "text.h"
 #include "timing.h"
 
+#include "InitialSettings.h"
+#include "startup/Config.h"
+
 #include <windows.h>
 
 namespace bench {
@@ -19,27 +22,26 @@ std::wstring DemoName(int i) {
     return Format(L"%ls %05d %ls vs %ls", maps[i % 8], i, sides[i % 7], sides[(i / 7) % 7]);
 }
 
-std::wstring MakeGameFolder(const std::wstring& path, int count, bool distinctTimes, const wchar_t* prefix) {
+FILETIME DemoTime(int i) {
+    static const ULONGLONG base = [] {
+        SYSTEMTIME start{2020, 1, 0, 1, 8, 0, 0, 0};
+        FILETIME time;
+        SystemTimeToFileTime(&start, &time);
+        return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    }();
+    const ULONGLONG at = base + static_cast<ULONGLONG>(i) * 10000000ULL * 61; // a minute and a second apart
+    return FILETIME{static_cast<DWORD>(at), static_cast<DWORD>(at >> 32)};
+}
+
+std::wstring MakeGameFolder(const std::wstring& path, int count, const wchar_t* prefix) {
     CreateDirectoryW(path.c_str(), nullptr);
     const std::wstring demos = path + L"\\Demos";
     CreateDirectoryW(demos.c_str(), nullptr);
-    if (!distinctTimes && !prefix && count > 0 && Enumerate(demos) == static_cast<size_t>(count)) return path;
-    SYSTEMTIME base{2020, 1, 0, 1, 8, 0, 0, 0};
-    FILETIME baseTime;
-    SystemTimeToFileTime(&base, &baseTime);
-    ULARGE_INTEGER start{};
-    start.LowPart = baseTime.dwLowDateTime;
-    start.HighPart = baseTime.dwHighDateTime;
+    if (!prefix && count > 0 && Enumerate(demos) == static_cast<size_t>(count)) return path;
     for (int i = 0; i < count; ++i) {
-        std::wstring name = prefix ? Format(L"%ls %05d", prefix, i) : DemoName(i);
-        FILETIME time{};
-        if (distinctTimes) {
-            ULARGE_INTEGER at = start;
-            at.QuadPart += static_cast<ULONGLONG>(i) * 10000000ULL * 61; // a minute and a second apart
-            time.dwLowDateTime = at.LowPart;
-            time.dwHighDateTime = at.HighPart;
-        }
-        if (!WriteFileBytes(demos + L"\\" + name + L".sdm", kDemoBytes, distinctTimes ? &time : nullptr))
+        const FILETIME time = DemoTime(i);
+        const std::wstring name = prefix ? Format(L"%ls %05d", prefix, i) : DemoName(i);
+        if (!WriteFileBytes(demos + L"\\" + name + L".sdm", kDemoBytes, prefix ? &time : nullptr))
             Die(L"cannot write a demo into " + demos + L": error " + std::to_wstring(GetLastError()));
     }
     return path;
@@ -47,14 +49,12 @@ std::wstring MakeGameFolder(const std::wstring& path, int count, bool distinctTi
 
 namespace {
 
+// The settings file the setup installs, with the game's folder written in as
+// the setup writes it.
 void WriteSettings(const std::wstring& appFolder, const std::wstring& gameFolder) {
-    std::wstring text = L"[Soldat]\r\nPath=" + gameFolder +
-                        L"\r\n[Defaults]\r\nFreeCam=0\r\nNoText=0\r\nExtract=0\r\nSpeed=100\r\n";
-    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                   nullptr);
-    std::string ansi(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(), size, nullptr, nullptr);
-    if (!WriteFileBytes(appFolder + L"\\Tarvendel.ini", ansi)) Die(L"cannot write the settings in " + appFolder);
+    const std::wstring file = appFolder + L"\\Tarvendel.ini";
+    if (!WriteFileBytes(file, InitialSettings()) || !Config::WriteIni(file, L"Soldat", L"Path", gameFolder))
+        Die(L"cannot write the settings in " + appFolder);
 }
 
 // An app folder as the setup leaves it: the executable and its settings file.
@@ -71,9 +71,8 @@ std::wstring MakeAppFolder(const std::wstring& path, const std::wstring& exe, co
 Folders MakeFolders(const Options& options) {
     Folders folders;
     for (int count : {0, 1000, 10000, 50000}) {
-        double ms = TimeMs([&] {
-            folders.games[count] = MakeGameFolder(options.work + L"\\game-" + std::to_wstring(count), count, false);
-        });
+        double ms = TimeMs(
+            [&] { folders.games[count] = MakeGameFolder(options.work + L"\\game-" + std::to_wstring(count), count); });
         Progress(Format(L"a folder of %d demos in %.1f s", count, ms / 1000));
     }
     const std::wstring downloads = options.work + L"\\Downloads";

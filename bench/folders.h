@@ -6,6 +6,8 @@
 
 #include "options.h"
 
+#include <windows.h>
+
 #include <map>
 #include <string>
 
@@ -18,12 +20,15 @@ extern const std::string kDemoBytes;
 // number, two sides; now and then an intro (which autorename leaves unmarked).
 std::wstring DemoName(int i);
 
+// The creation time of generated demo I: each a minute and a second after
+// the one before, so that autorename meets no clash.
+FILETIME DemoTime(int i);
+
 // A game folder with a Demos folder of COUNT demos, named by DemoName or, with
-// a prefix, "PREFIX 00042". With distinct times, every demo gets its own
-// creation second, so that autorename meets no clash. A folder of DemoName's
+// a prefix, "PREFIX 00042" and created at DemoTime. A folder of DemoName's
 // demos that holds COUNT already (tools/bench makes them on the Linux side,
 // where it is quicker) is kept.
-std::wstring MakeGameFolder(const std::wstring& path, int count, bool distinctTimes, const wchar_t* prefix = nullptr);
+std::wstring MakeGameFolder(const std::wstring& path, int count, const wchar_t* prefix = nullptr);
 
 struct Folders {
     std::map<int, std::wstring> games;     // demo count -> game folder

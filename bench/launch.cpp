@@ -1,12 +1,9 @@
 #include "launch.h"
 
-#include "files.h"
 #include "text.h"
 #include "timing.h"
 
 #include <psapi.h>
-
-#include <cstdlib>
 
 namespace bench {
 
@@ -48,36 +45,14 @@ std::wstring ClassOf(HWND hwnd) {
     return name;
 }
 
-// A probe's file: "name value" lines of QueryPerformanceCounter values.
-Marks ReadMarks(const std::wstring& path, double begin) {
-    Marks marks;
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes)) return marks;
-    size_t start = 0;
-    for (size_t end; (end = bytes.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string line = bytes.substr(start, end - start);
-        size_t blank = line.find(' ');
-        if (blank == std::string::npos) continue;
-        marks.emplace_back(line.substr(0, blank), CountsToMs(std::atoll(line.c_str() + blank + 1)) - begin);
-    }
-    return marks;
-}
-
-// CreateProcessW, with TARVENDEL_PROBE set for the new process alone when a
-// probe file is named. Returns the time just before it.
-double Launch(const std::wstring& exe, const std::wstring& arguments, const std::wstring& probeFile,
-              PROCESS_INFORMATION& process) {
+// CreateProcessW; returns the time just before it.
+double Launch(const std::wstring& exe, const std::wstring& arguments, PROCESS_INFORMATION& process) {
     std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    if (!probeFile.empty()) {
-        DeleteFileW(probeFile.c_str());
-        SetEnvironmentVariableW(L"TARVENDEL_PROBE", probeFile.c_str());
-    }
     const double begin = NowMs();
     BOOL created = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                   &startup, &process);
-    if (!probeFile.empty()) SetEnvironmentVariableW(L"TARVENDEL_PROBE", nullptr);
     if (!created) Die(L"cannot start " + exe + L": error " + std::to_wstring(GetLastError()));
     return begin;
 }
@@ -91,7 +66,7 @@ void EndProcess(const PROCESS_INFORMATION& process, UINT exitCode) {
 
 [[noreturn]] void Abandon(const PROCESS_INFORMATION& process, const Start& start, const std::wstring& why) {
     EndProcess(process, 1);
-    Die(start.label + L": " + why);
+    Die(start.key + L": " + why);
 }
 
 // Waits for the first visible top-level window of the process; returns
@@ -122,24 +97,10 @@ double WaitUntilShown(const Start& start, const PROCESS_INFORMATION& process, do
 void ReadMemory(HANDLE process, StartResult& result) {
     WaitForInputIdle(process, 5000);
     PumpFor(500);
-    PROCESS_MEMORY_COUNTERS_EX counters{};
+    PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof(counters);
-    if (K32GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters))) {
+    if (K32GetProcessMemoryInfo(process, &counters, sizeof(counters)))
         result.peakWorkingSet = counters.PeakWorkingSetSize;
-        result.privateBytes = counters.PrivateUsage;
-    }
-}
-
-// Wine's rename holds the file open for a moment after the new name shows (a
-// sharing violation then): the file is read again until it opens.
-Marks ReadProbe(const std::wstring& probeFile, double begin) {
-    Marks marks;
-    double until = NowMs() + 10000;
-    for (;;) {
-        if (Exists(probeFile)) marks = ReadMarks(probeFile, begin);
-        if (!marks.empty() || NowMs() >= until) return marks;
-        Sleep(2);
-    }
 }
 
 } // namespace
@@ -167,34 +128,15 @@ void StopDetection() {
     g_hook = nullptr;
 }
 
-StartResult StartUntilShown(const Start& start, After after, const std::wstring& probeFile) {
+StartResult StartUntilShown(const Start& start, After after) {
     PROCESS_INFORMATION process{};
     Pump(); // nothing stale in the queue
-    const double begin = Launch(start.exe, start.arguments, after == After::Probe ? probeFile : std::wstring(),
-                                process);
+    const double begin = Launch(start.exe, start.arguments, process);
     StartResult result;
     result.ms = WaitUntilShown(start, process, begin) - begin;
-    if (after == After::Memory) {
-        ReadMemory(process.hProcess, result);
-    } else if (after == After::Probe) {
-        result.marks = ReadProbe(probeFile, begin);
-        if (result.marks.empty()) Abandon(process, start, L"the probe wrote no steps");
-        result.marks.emplace_back("seen", result.ms);
-    }
+    if (after == After::Memory) ReadMemory(process.hProcess, result);
     EndProcess(process, 0);
     return result;
-}
-
-Marks RunToEnd(const std::wstring& exe, const std::wstring& probeFile) {
-    PROCESS_INFORMATION process{};
-    const double begin = Launch(exe, std::wstring(), probeFile, process);
-    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 1);
-        Die(exe + L" did not end within 30 s");
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return ReadMarks(probeFile, begin);
 }
 
 } // namespace bench

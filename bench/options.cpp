@@ -48,12 +48,14 @@ void ReadArgument(Options& options, int argc, wchar_t** argv, int& i) {
         return argv[++i];
     };
     if (arg == L"--exe") options.exe = FullPath(value());
-    else if (arg == L"--exe32") options.exe32 = FullPath(value());
     else if (arg == L"--compare") options.compare = FullPath(value());
     else if (arg == L"--floor") options.floor = FullPath(value());
     else if (arg == L"--library-floor") options.libraryFloor = FullPath(value());
     else if (arg == L"--doc") options.doc = FullPath(value());
     else if (arg == L"--out") options.out = FullPath(value());
+    else if (arg == L"--figures") options.figures = FullPath(value());
+    else if (arg == L"--with") options.with.push_back(FullPath(value()));
+    else if (arg == L"--note") options.notes.push_back(value());
     else if (arg == L"--build") options.build = value();
     else if (arg == L"--work") options.work = FullPath(value());
     else if (arg == L"--runs") options.runs = std::max(1, _wtoi(value().c_str()));
@@ -74,7 +76,8 @@ void CheckPrograms(const Options& options) {
     if (!Exists(options.exe)) Die(L"no " + options.exe + L" (--exe)");
     if (!Exists(options.floor)) Die(L"no " + options.floor + L" (--floor)");
     if (!Exists(options.libraryFloor)) Die(L"no " + options.libraryFloor + L" (--library-floor)");
-    if (!options.exe32.empty() && !Exists(options.exe32)) Die(L"no " + options.exe32 + L" (--exe32)");
+    for (const std::wstring& with : options.with)
+        if (!Exists(with)) Die(L"no " + with + L" (--with)");
     if (!options.compare.empty() && !Exists(options.compare)) Die(L"no " + options.compare + L" (--compare)");
 }
 
@@ -103,8 +106,9 @@ Counts CountsFor(const Options& options) {
     counts.start = options.runs;
     counts.refresh = options.quick ? 3 : std::max(3, options.runs);
     counts.big = options.quick ? 2 : std::max(3, options.runs / 2);
-    counts.rename = options.quick ? 2 : std::max(3, (options.runs + 1) / 2);
+    counts.rename = options.quick ? 3 : std::max(1, (options.runs + 1) / 4);
     counts.memory = options.quick ? 2 : 5;
+    counts.renameDemos = options.quick ? 2000 : 10000;
     return counts;
 }
 

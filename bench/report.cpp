@@ -1,54 +1,81 @@
 #include "report.h"
 
 #include "files.h"
-#include "machine.h"
 #include "text.h"
 
-#include <algorithm>
+#include <cmath>
 #include <cwchar>
-#include <initializer_list>
-#include <utility>
-#include <vector>
+#include <functional>
 
 namespace bench {
 
 namespace {
 
+using Cells = std::vector<std::wstring>;
+
 struct Report {
     std::wstring text;
     void Line(const std::wstring& line = L"") { text += line + L"\n"; }
-    void Row(const std::vector<std::wstring>& cells) {
+    void Row(const Cells& cells) {
         std::wstring line = L"|";
         for (const std::wstring& cell : cells) line += L" " + cell + L" |";
         Line(line);
     }
-    void Row(std::initializer_list<std::wstring> cells) { Row(std::vector<std::wstring>(cells)); }
-    // A table of steps, each with its median and spread.
-    void StepHeader() {
-        Row({L"Step", L"Median", L"Spread"});
-        Row({L"---", L"---:", L"---:"});
-    }
-    void Step(const std::wstring& name, const Figure& f) { Row({name, Ms(f.Median()), Spread(f)}); }
 };
+
+// A row of a table whose columns, after the first, come in one group for
+// each run; shown when any run has the figure named by key.
+struct Row {
+    std::wstring label, key;
+    std::function<Cells(const Results&)> cells;
+};
+
+void Table(Report& r, const std::vector<Results>& runs, const std::wstring& first, const Cells& group,
+           const std::vector<Row>& rows) {
+    Cells head = {first}, align = {L"---"};
+    for (const Results& run : runs) {
+        for (const std::wstring& name : group) {
+            head.push_back(run.about.at(L"arch") + (name.empty() ? L"" : L" " + name));
+            align.push_back(L"---:");
+        }
+    }
+    r.Line();
+    r.Row(head);
+    r.Row(align);
+    for (const Row& row : rows) {
+        Cells cells = {row.label};
+        bool any = false;
+        for (const Results& run : runs) {
+            any = any || !run.Get(row.key).Empty();
+            for (std::wstring& cell : run.Get(row.key).Empty() ? Cells(group.size(), L"–") : row.cells(run))
+                cells.push_back(std::move(cell));
+        }
+        if (any) r.Row(cells);
+    }
+}
 
 std::wstring Goal(bool met) { return met ? L"met" : L"**missed**"; }
 
-std::wstring Kb(double kb) { return Grouped(static_cast<unsigned long long>(kb + 0.5)) + L" KB"; }
+// "158 (114–234)": the median and the spread.
+std::wstring Time(const Figure& f) { return Ms(f.Median()) + L" (" + Spread(f) + L")"; }
 
-// A difference in milliseconds, with its sign.
-std::wstring Delta(double ms) {
-    std::wstring text = Ms(ms);
-    return text[0] == L'-' ? text : L"+" + text;
+// A ratio to a floor, with whether it meets the goal of at most LIMIT times.
+std::wstring Against(double value, double floor, double limit) {
+    return Ratio(value, floor) + L", " + Goal(value <= limit * floor);
 }
 
-void WriteHeader(Report& r, const Options& options) {
+void WriteHeader(Report& r, const Options& options, const std::vector<Results>& runs) {
+    const Results& first = runs.front();
+    std::wstring compilers;
+    for (const Results& run : runs) compilers += (compilers.empty() ? L"" : L"; ") + run.about.at(L"compiler");
     r.Line(L"## Latest figures");
     r.Line();
-    r.Line(L"- Machine: " + MachineDescription());
-    r.Line(L"- Date: " + Today());
-    r.Line(L"- Build: " + (options.build.empty() ? std::wstring() : options.build + L"; ") + CompilerDescription());
-    r.Line(L"- Each time is the median of its runs, in milliseconds (QueryPerformanceCounter); the spread is the "
-           L"fastest and the slowest run." +
+    r.Line(L"- Machine: " + first.about.at(L"machine"));
+    r.Line(L"- Date: " + first.about.at(L"date"));
+    r.Line(L"- Build: " + (options.build.empty() ? std::wstring() : options.build + L"; ") + compilers);
+    for (const std::wstring& note : options.notes) r.Line(L"- " + note);
+    r.Line(L"- Each time is the median of its runs, in milliseconds (QueryPerformanceCounter), with the fastest and "
+           L"the slowest run in brackets." +
            std::wstring(options.quick ? L" **A quick run (`--quick`): too few runs to judge by.**" : L""));
     r.Line(std::wstring(L"- A window counts as shown when ") +
            (options.detectByHook
@@ -56,244 +83,149 @@ void WriteHeader(Report& r, const Options& options) {
                 : L"EnumWindows, polled every millisecond, finds a visible top-level window of the process."));
 }
 
-// A start of the real program's library window (the library floor's is not).
-bool IsLibraryStart(const StartFigures& s, size_t i) {
-    return i != kLibraryFloorCase && s.starts[i].windowClass == kLibraryClass;
+bool AnyHas(const std::vector<Results>& runs, const std::wstring& key) {
+    for (const Results& run : runs)
+        if (!run.Get(key).Empty()) return true;
+    return false;
 }
 
-// The start-up table's last three cells for start I: its ratio to the floor,
-// to the library floor (for the library's starts only), and the goal.
-std::vector<std::wstring> FloorCells(const StartFigures& s, size_t i) {
-    const double ms = s.time[i].Median();
-    const double floorMs = s.time[kFloorCase].Median();
-    if (i == kFloorCase) return {L"1.00×", L"–", L"(the floor)"};
-    if (i == kLibraryFloorCase) return {Ratio(ms, floorMs), L"1.00×", L"(the library floor)"};
-    return {Ratio(ms, floorMs), IsLibraryStart(s, i) ? Ratio(ms, s.time[kLibraryFloorCase].Median()) : L"–",
-            Goal(ms <= 1.2 * floorMs)};
+std::wstring Runs(const std::vector<Results>& runs, const std::wstring& key) {
+    return std::to_wstring(runs.front().Get(key).runs.size());
 }
 
-void WriteStartUpTable(Report& r, const StartFigures& s) {
+void WriteStartUps(Report& r, const std::vector<Results>& runs) {
+    static const std::pair<const wchar_t*, const wchar_t*> starts[] = {
+        {L"floor", L"Floor: a minimal one-window program"},
+        {L"library-floor", L"Library floor: the library's window and controls, no logic"},
+        {L"library-empty", L"Library, empty folder"},
+        {L"library-10000", L"Library, 10,000 demos"},
+        {L"options", L"Play options window (`-c DEMO`)"},
+        {L"splash", L"Splash window's load (`DEMO`)"},
+        {L"compare-library-empty", L"Compared build: library, empty folder"},
+        {L"compare-library-10000", L"Compared build: library, 10,000 demos"},
+        {L"compare-options", L"Compared build: play options window"},
+        {L"compare-splash", L"Compared build: splash window's load"},
+    };
     r.Line();
     r.Line(L"### Start-up: from just before CreateProcessW to the first window shown");
     r.Line();
-    r.Row({L"Start", L"Median", L"Spread", L"Runs", L"× floor", L"× library floor", L"Goal: ≤ 1.2× floor"});
-    r.Row({L"---", L"---:", L"---:", L"---:", L"---:", L"---:", L"---"});
-    for (size_t i = 0; i < s.starts.size(); ++i) {
-        const Figure& f = s.time[i];
-        std::vector<std::wstring> cells = {s.starts[i].label, Ms(f.Median()), Spread(f),
-                                           std::to_wstring(f.runs.size())};
-        for (std::wstring& cell : FloorCells(s, i)) cells.push_back(std::move(cell));
-        r.Row(cells);
+    r.Line(L"Medians of " + Runs(runs, L"start/floor") +
+           L" runs of each, started in turn; the goal: within 1.2 times "
+           L"the floor. The library's starts also beside the library floor (the same window and controls without "
+           L"the program's logic).");
+    std::vector<Row> rows;
+    for (const auto& [key, label] : starts) {
+        const std::wstring name = L"start/" + std::wstring(key);
+        const bool floor = name == L"start/floor" || name == L"start/library-floor";
+        const bool library = !floor && name.find(L"library-") != std::wstring::npos;
+        rows.push_back({label, name, [=](const Results& run) {
+                            const double ms = run.Median(name), floorMs = run.Median(L"start/floor");
+                            return Cells{Time(run.Get(name)), floor ? Ratio(ms, floorMs) : Against(ms, floorMs, 1.2),
+                                         library ? Ratio(ms, run.Median(L"start/library-floor")) : L"–"};
+                        }});
     }
+    Table(r, runs, L"Start", {L"", L"× floor", L"× library floor"}, rows);
+    // The library with 10,000 demos reads the folder before its window shows.
+    std::wstring both;
+    for (const Results& run : runs) {
+        const double floorMs = run.Median(L"start/floor"), listing = run.Median(L"refresh/10000/floor");
+        if (run.Get(L"refresh/10000/floor").Empty()) continue;
+        both += (both.empty() ? L"" : L", ") + Ratio(run.Median(L"start/library-10000"), floorMs + listing) + L" (" +
+                run.about.at(L"arch") + L": " + Ms(floorMs) + L" + " + Ms(listing) + L" ms)";
+    }
+    if (both.empty()) return;
+    r.Line();
+    r.Line(L"The library with 10,000 demos reads its folder before its window shows: beside the floor plus the bare "
+           L"enumeration of the same folder it takes " +
+           both + L".");
 }
 
-// The library's start in three shares, so that a change of either floor or
-// of the program shows apart from the others.
-void WriteLibraryShares(Report& r, const StartFigures& s) {
-    const double floorMs = s.time[kFloorCase].Median();
-    const double libraryFloorMs = s.time[kLibraryFloorCase].Median();
+void WriteRefresh(Report& r, const std::vector<Results>& runs) {
     r.Line();
-    r.Line(L"The library's start in shares: the floor (the platform's least window), the library's window and "
-           L"controls with the same manifest and fonts (`library_floor.exe`, less the floor), and Tarvendel's own "
-           L"start above that (the settings file, the window's load and its list). Medians in milliseconds:");
+    r.Line(L"### The library's refresh (the list emptied, re-read and painted) beside a bare FindFirstFileExW "
+           L"enumeration of the same folder");
     r.Line();
-    r.Row({L"Start", L"Floor", L"Library's window and controls", L"Tarvendel's own", L"Total"});
-    r.Row({L"---", L"---:", L"---:", L"---:", L"---:"});
-    for (size_t i = 0; i < s.starts.size(); ++i) {
-        if (!IsLibraryStart(s, i)) continue;
-        const double total = s.time[i].Median();
-        r.Row({s.starts[i].label, Ms(floorMs), Delta(libraryFloorMs - floorMs), Delta(total - libraryFloorMs),
-               Ms(total)});
+    r.Line(L"The goal: a refresh of 10,000 demos within twice the enumeration. Medians of " +
+           Runs(runs, L"refresh/10000") + L" runs (" + Runs(runs, L"refresh/50000") + L" for 50,000).");
+    std::vector<Row> rows;
+    for (int count : {1000, 10000, 50000}) {
+        const std::wstring name = L"refresh/" + std::to_wstring(count);
+        rows.push_back({Grouped(static_cast<unsigned long long>(count)), name, [=](const Results& run) {
+                            const double ms = run.Median(name), floorMs = run.Median(name + L"/floor");
+                            return Cells{Time(run.Get(name)), Time(run.Get(name + L"/floor")),
+                                         count == 10000 ? Against(ms, floorMs, 2) : Ratio(ms, floorMs)};
+                        }});
     }
+    rows.push_back({L"Autorename window's load, 10,000", L"autorename-load", [](const Results& run) {
+                        return Cells{Time(run.Get(L"autorename-load")), Time(run.Get(L"autorename-load/floor")),
+                                     Ratio(run.Median(L"autorename-load"), run.Median(L"autorename-load/floor"))};
+                    }});
+    Table(r, runs, L"Demos", {L"", L"enumeration (floor)", L"× floor"}, rows);
 }
 
-void WriteStartUps(Report& r, const StartFigures& s, const RefreshFigures& rf) {
-    WriteStartUpTable(r, s);
-    WriteLibraryShares(r, s);
-    // The library with 10,000 demos reads them before its window shows:
-    // beside the floor and the bare enumeration of the same folder too.
-    const double floorMs = s.time[kFloorCase].Median();
-    for (const RefreshCase& c : rf.cases) {
-        if (c.count != 10000 || c.floor.Empty()) continue;
-        const double both = floorMs + c.floor.Median();
+void WriteAutorenameRun(Report& r, const std::vector<Results>& runs) {
+    std::wstring demos;
+    for (const Results& run : runs)
+        if (demos.empty() && run.about.contains(L"rename-demos")) demos = run.about.at(L"rename-demos");
+    demos = Grouped(std::wcstoull(demos.c_str(), nullptr, 10));
+    r.Line();
+    r.Line(L"### An autorename run over " + demos + L" marked demos, no clashes");
+    r.Line();
+    r.Line(L"The goal: within 1.2 times as many bare MoveFileW to the same names. Medians of " + Runs(runs, L"rename") +
+           L" runs of each, the run and its floor taking turns, each on a new folder.");
+    Table(r, runs, L"Run", {L""},
+          {{L"Autorename (Rename the selected files)", L"rename",
+            [](const Results& run) { return Cells{Time(run.Get(L"rename"))}; }},
+           {L"Floor: " + demos + L" bare MoveFileW", L"rename/floor",
+            [](const Results& run) { return Cells{Time(run.Get(L"rename/floor"))}; }},
+           {L"Autorename × floor", L"rename", [](const Results& run) {
+                return Cells{Against(run.Median(L"rename"), run.Median(L"rename/floor"), 1.2)};
+            }}});
+}
+
+void WriteMemoryAndSizes(Report& r, const std::vector<Results>& runs) {
+    auto kb = [](double value) { return Grouped(static_cast<unsigned long long>(std::llround(value))) + L" KB"; };
+    auto memory = [&](const wchar_t* label, const std::wstring& name) {
+        return Row{label, name, [=](const Results& run) {
+                       const Figure& f = run.Get(name);
+                       return Cells{kb(f.Median()) + L" (" + kb(f.Min()) + L"–" + kb(f.Max()) + L")"};
+                   }};
+    };
+    auto size = [](const wchar_t* label, const std::wstring& name, bool goal) {
+        return Row{label, name, [=](const Results& run) {
+                       const double bytes = run.Median(name);
+                       return Cells{Grouped(static_cast<unsigned long long>(bytes)) +
+                                    (goal ? L", " + Goal(bytes < 500000) : L"")};
+                   }};
+    };
+    r.Line();
+    r.Line(L"### Memory and size");
+    if (AnyHas(runs, L"memory/floor")) {
         r.Line();
-        r.Line(L"The library with 10,000 demos reads the folder before its window shows; beside the floor "
-               L"plus the bare enumeration of those 10,000 (" +
-               Ms(floorMs) + L" + " + Ms(c.floor.Median()) + L" = " + Ms(both) + L" ms) it takes " +
-               Ratio(s.time[kLibrary10kCase].Median(), both) + L".");
+        r.Line(L"The peak working set of the running program once its window shows and it has settled, median of " +
+               Runs(runs, L"memory/floor") + L" runs (Wine reports no private bytes for another process).");
+        Table(r, runs, L"Running program", {L"peak working set"},
+              {memory(L"Floor: a minimal one-window program", L"memory/floor"),
+               memory(L"Library, empty folder", L"memory/library-empty"),
+               memory(L"Library, 10,000 demos", L"memory/library-10000")});
     }
-}
-
-void WriteProfileSteps(Report& r, const ProfileFigures& p) {
-    static const std::pair<const char*, const wchar_t*> steps[] = {
-        {"entry", L"Process start to the program's entry (loader, DLLs and their start, C++ runtime)"},
-        {"controls-registered", L"Common controls registered (InitCommonControlsEx)"},
-        {"window-created", L"Up to the window's creation: the settings file (Tarvendel), RegisterClassW (the "
-                           L"floor); the floor and the splash start the display driver here, the others in "
-                           L"InitCommonControlsEx"},
-        {"first-control", L"Window created and centred"},
-        {"last-control", L"Controls created (all but the last)"},
-        {"seen", L"The rest, until the window is seen shown (Tarvendel: the last control, layout and fonts, "
-                 L"Form_Load with the list, ShowWindow; the floor: CreateWindowExW and ShowWindow)"},
-    };
-    for (const auto& step : steps) {
-        std::vector<std::wstring> cells = {step.second};
-        bool any = false;
-        for (const auto& byStep : p.steps) {
-            auto found = byStep.find(step.first);
-            any = any || found != byStep.end();
-            cells.push_back(found == byStep.end() ? L"–" : Ms(found->second.Median()));
-        }
-        if (any) r.Row(cells);
-    }
-}
-
-void WriteProfile(Report& r, const ProfileFigures& p) {
     r.Line();
-    r.Line(L"Where a start goes: `probe.exe` runs Tarvendel's own start (the same core, resources and "
-           L"imports) and writes down when each step ends; `probe_floor.exe` does the same for the floor. "
-           L"Median length of each step in milliseconds:");
-    r.Line();
-    std::vector<std::wstring> head = {L"Step"}, align = {L"---"};
-    for (const Start& start : p.starts) {
-        head.push_back(start.label);
-        align.push_back(L"---:");
-    }
-    r.Row(head);
-    r.Row(align);
-    WriteProfileSteps(r, p);
-    std::vector<std::wstring> total = {L"**Total** (median of the runs)"};
-    for (const Figure& f : p.totals) total.push_back(L"**" + Ms(f.Median()) + L"**");
-    r.Row(total);
-    std::vector<std::wstring> after = {L"*Not counted: ShowWindow returns this long after the window is seen*"};
-    for (const auto& byStep : p.steps) {
-        auto found = byStep.find("shown-after-seen");
-        after.push_back(found == byStep.end() ? L"–" : L"*" + Ms(found->second.Median()) + L"*");
-    }
-    r.Row(after);
-}
-
-void WriteDllCost(Report& r, const ProfileFigures& p) {
-    r.Line();
-    r.Line(L"What Tarvendel's DLLs cost: `dllcost.exe` imports only kernel32 and the C runtime, carries "
-           L"Tarvendel's manifest, and loads the DLLs with LoadLibraryW one after another in the order "
-           L"Tarvendel.exe's imports bring them in; each time includes what the DLL pulls in and its start:");
-    r.Line();
-    r.StepHeader();
-    for (const auto& step : p.dlls) {
-        std::wstring name = step.first == "entry" ? L"Process start to the program's entry"
-                                                  : L"LoadLibraryW(\"" + Wide(step.first) + L"\")";
-        r.Step(name, step.second);
-    }
-}
-
-void WriteRefresh(Report& r, const RefreshFigures& rf, const AutorenameFigures& a) {
-    r.Line();
-    r.Line(L"### The library's refresh (the list emptied, re-read and painted) beside a bare "
-           L"FindFirstFileExW enumeration of the same folder");
-    r.Line();
-    r.Row(
-        {L"Demos", L"Refresh", L"Spread", L"Enumeration (floor)", L"Spread", L"Runs", L"× floor", L"Goal: ≤ 2× floor"});
-    r.Row({L"---", L"---:", L"---:", L"---:", L"---:", L"---:", L"---:", L"---"});
-    for (const RefreshCase& c : rf.cases) {
-        r.Row({Grouped(static_cast<unsigned long long>(c.count)), Ms(c.refresh.Median()), Spread(c.refresh),
-               Ms(c.floor.Median()), Spread(c.floor), std::to_wstring(c.refresh.runs.size()),
-               Ratio(c.refresh.Median(), c.floor.Median()),
-               c.count == 10000 ? Goal(c.refresh.Median() <= 2 * c.floor.Median()) : L"–"});
-    }
-    if (!a.load.Empty())
-        r.Row({L"Autorename window's load, 10,000", Ms(a.load.Median()), Spread(a.load), Ms(a.loadFloor.Median()),
-               Spread(a.loadFloor), std::to_wstring(a.load.runs.size()), Ratio(a.load.Median(), a.loadFloor.Median()),
-               L"–"});
-}
-
-void WriteAutorenameLoadSteps(Report& r, const AutorenameFigures& a) {
-    r.Line();
-    r.Line(L"Where the autorename window's load of 10,000 goes (the window on an empty folder; then, "
-           L"hidden as during its load, the steps of its list one by one; then showing it):");
-    r.Line();
-    r.StepHeader();
-    r.Step(L"The window, its controls and an empty list, shown and painted", a.create);
-    r.Step(L"Empty the list (LB_RESETCONTENT)", a.reset);
-    r.Step(L"Read the folder and fill the list (ListDemos)", a.list);
-    r.Step(L"Read every entry back (LB_GETTEXTLEN, LB_GETTEXT)", a.read);
-    r.Step(L"Mark every entry but the intros (LB_SETSEL each)", a.mark);
-    r.Step(L"Show and paint", a.paint);
-}
-
-void WriteRefreshSteps(Report& r, const RefreshFigures& rf) {
-    r.Line();
-    r.Line(L"Where a refresh of 10,000 goes (the same steps, timed one by one):");
-    r.Line();
-    r.StepHeader();
-    r.Step(L"Empty the list (LB_RESETCONTENT)", rf.reset);
-    r.Step(L"Read the folder (DemoNames)", rf.names);
-    r.Step(L"Fill the list, redraw off", rf.fill);
-    r.Step(L"Paint", rf.paint);
-}
-
-void WriteAutorenameRun(Report& r, const AutorenameFigures& a) {
-    r.Line();
-    r.Line(L"### An autorename run over 10,000 marked demos, no clashes");
-    r.Line();
-    r.Row({L"Run", L"Median", L"Spread", L"Runs"});
-    r.Row({L"---", L"---:", L"---:", L"---:"});
-    r.Row({L"Autorename (Rename the selected files)", Ms(a.run.Median()), Spread(a.run),
-           std::to_wstring(a.run.runs.size())});
-    r.Row({L"Floor: 10,000 bare MoveFileW", Ms(a.runFloor.Median()), Spread(a.runFloor),
-           std::to_wstring(a.runFloor.runs.size())});
-}
-
-void WriteMemory(Report& r, const MemoryFigures& m) {
-    r.Line();
-    // Wine reports no private bytes for another process (0): then the
-    // column says so.
-    bool privateReported = false;
-    for (const Figure& f : m.privateBytes) privateReported = privateReported || f.Max() > 0;
-    r.Row({L"Running program, window shown and settled", L"Peak working set", L"Spread", L"Private bytes", L"Runs"});
-    r.Row({L"---", L"---:", L"---:", L"---:", L"---:"});
-    for (size_t i = 0; i < m.starts.size(); ++i) {
-        const Figure& peak = m.peak[i];
-        r.Row({m.starts[i].label, Kb(peak.Median()), Kb(peak.Min()) + L"–" + Kb(peak.Max()),
-               privateReported ? Kb(m.privateBytes[i].Median()) : L"not reported", std::to_wstring(peak.runs.size())});
-    }
-}
-
-void WriteSizes(Report& r, const Options& options) {
-    r.Line();
-    r.Row({L"Executable", L"Bytes", L"Goal: under 500 KB (500,000 bytes)"});
-    r.Row({L"---", L"---:", L"---"});
-    auto sizeRow = [&](const std::wstring& label, const std::wstring& path, bool goal) {
-        unsigned long long size = FileSize(path);
-        r.Row({label, Grouped(size), goal ? Goal(size < 500000) : L"–"});
-    };
-    sizeRow(L"Tarvendel.exe (" + std::wstring(sizeof(void*) == 8 ? L"x86_64" : L"i686") + L")", options.exe, true);
-    if (!options.exe32.empty()) sizeRow(L"Tarvendel.exe (i686)", options.exe32, true);
-    if (!options.compare.empty()) sizeRow(L"Compared build's Tarvendel.exe", options.compare, true);
-    sizeRow(L"floor.exe (for comparison)", options.floor, false);
-    sizeRow(L"library_floor.exe (for comparison)", options.libraryFloor, false);
+    r.Line(L"The goal: Tarvendel.exe under 500 KB (500,000 bytes).");
+    Table(r, runs, L"Executable", {L"bytes"},
+          {size(L"Tarvendel.exe", L"size/Tarvendel.exe", true), size(L"Compared build", L"size/compare", true),
+           size(L"floor.exe (for comparison)", L"size/floor.exe", false),
+           size(L"library_floor.exe (for comparison)", L"size/library_floor.exe", false)});
 }
 
 } // namespace
 
-std::wstring WriteReport(const Options& options, const Results& results) {
-    const RefreshFigures& rf = results.refresh;
-    const AutorenameFigures& a = results.autorename;
+std::wstring WriteReport(const Options& options, const std::vector<Results>& runs) {
     Report r;
-    WriteHeader(r, options);
-    if (options.Has(L"startup")) WriteStartUps(r, results.starts, rf);
-    if (!results.profile.starts.empty()) WriteProfile(r, results.profile);
-    if (!results.profile.dlls.empty()) WriteDllCost(r, results.profile);
-    if (options.Has(L"refresh") || options.Has(L"autorename")) {
-        WriteRefresh(r, rf, a);
-        if (!a.create.Empty()) WriteAutorenameLoadSteps(r, a);
-        if (!rf.reset.Empty()) WriteRefreshSteps(r, rf);
-    }
-    if (!a.run.Empty()) WriteAutorenameRun(r, a);
-    r.Line();
-    r.Line(L"### Memory and size");
-    if (!results.memory.starts.empty()) WriteMemory(r, results.memory);
-    WriteSizes(r, options);
+    WriteHeader(r, options, runs);
+    if (AnyHas(runs, L"start/floor")) WriteStartUps(r, runs);
+    if (AnyHas(runs, L"refresh/10000") || AnyHas(runs, L"autorename-load")) WriteRefresh(r, runs);
+    if (AnyHas(runs, L"rename")) WriteAutorenameRun(r, runs);
+    WriteMemoryAndSizes(r, runs);
     return r.text;
 }
 

@@ -1,28 +1,19 @@
-// The writer of docs/performance.md: the figures as the Markdown block
-// between the lines <!-- bench:begin --> and <!-- bench:end -->, and that
-// block put into a document.
+// The writer of docs/performance.md: the figures of one or more runs of the
+// bench (one per architecture, side by side) as the Markdown block between
+// the lines <!-- bench:begin --> and <!-- bench:end -->, and that block put
+// into a document.
 #pragma once
 
-#include "autorename.h"
-#include "memory.h"
+#include "figures.h"
 #include "options.h"
-#include "refresh.h"
-#include "startup.h"
 
 #include <string>
+#include <vector>
 
 namespace bench {
 
-// Everything one run measured; what was not measured is empty.
-struct Results {
-    StartFigures starts;
-    MemoryFigures memory;
-    ProfileFigures profile;
-    RefreshFigures refresh;
-    AutorenameFigures autorename;
-};
-
-std::wstring WriteReport(const Options& options, const Results& results);
+// The runs in the order of their columns.
+std::wstring WriteReport(const Options& options, const std::vector<Results>& runs);
 
 // Replaces the document's block between the markers by this one, or appends
 // it (to a new "# Performance" document if there is none). Ends the bench if

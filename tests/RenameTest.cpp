@@ -218,6 +218,8 @@ TEST_F(AutorenameTest, NamesComeFromTheUtcCreationTimeWithoutLeadingZeros) {
     AddDemo(L"one", &march);
     AddDemo(L"two", &april);
     AddDemo(L"intro");
+    WriteBytes(game->Demo(L"THREE.SDM"), "demo"); // found in any letter case
+    SetFileTimes(game->Demo(L"THREE.SDM"), Utc(2009, 6, 1, 0, 0, 0));
     Form6& form = Open();
     const std::wstring description = TextOf(form.Label1);
     // While it runs, the window shows how far it got, repaints, and its
@@ -235,13 +237,14 @@ TEST_F(AutorenameTest, NamesComeFromTheUtcCreationTimeWithoutLeadingZeros) {
     HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, Hook::CountPaints, nullptr, GetCurrentThreadId());
     host.onMessage = [&](const Message&) {
         UnhookWindowsHookEx(hook);
-        EXPECT_EQ(TextOf(form.Label1), L"Renaming 2 of 2...");
+        EXPECT_EQ(TextOf(form.Label1), L"Renaming 3 of 3...");
         EXPECT_GT(paints, 0);
         for (HWND control : {form.BRename, form.BCancel, form.DemoList}) EXPECT_FALSE(IsWindowEnabled(control));
     };
     Run(form);
-    EXPECT_EQ(DemoFiles(), (Names{L"2009-3-5_7-3-9.sdm", L"2009-4-14_21-32-5.sdm", L"intro.sdm"}));
-    EXPECT_EQ(LastReport(), L"Successfully renamed 2 files!");
+    EXPECT_EQ(DemoFiles(),
+              (Names{L"2009-3-5_7-3-9.sdm", L"2009-4-14_21-32-5.sdm", L"2009-6-1_0-0-0.sdm", L"intro.sdm"}));
+    EXPECT_EQ(LastReport(), L"Successfully renamed 3 files!");
     EXPECT_EQ(host.messages.back().Icon(), 0u);
     EXPECT_EQ(TextOf(form.Label1), description);
     for (HWND control : {form.BRename, form.BCancel, form.DemoList}) EXPECT_TRUE(IsWindowEnabled(control));
@@ -249,7 +252,7 @@ TEST_F(AutorenameTest, NamesComeFromTheUtcCreationTimeWithoutLeadingZeros) {
     // The library re-reads once the window has handed back.
     ASSERT_TRUE(PumpUntil([&] {
         Names entries = Entries(Form4::Get());
-        return entries.size() == 3 && std::find(entries.begin(), entries.end(), L"one") == entries.end();
+        return entries.size() == 4 && std::find(entries.begin(), entries.end(), L"one") == entries.end();
     }));
     TIME_ZONE_INFORMATION zone;
     GetTimeZoneInformation(&zone);
@@ -262,7 +265,7 @@ TEST_F(AutorenameTest, TakenNamesAskYesSkipsNoAddsUnderscores) {
     AddDemo(L"second", &second);         // the same second: asked, skipped
     AddDemo(L"2010-1-2_3-4-5", &second); // already named so: asked, No once
     SYSTEMTIME other = Utc(2011, 6, 7, 8, 9, 10);
-    AddDemo(L"third", &other); // two names taken: No twice
+    AddDemo(L"third", &other); // three names taken: No three times
     WriteBytes(game->Demo(L"2011-6-7_8-9-10.sdm"), "x");
     SetFileTimes(game->Demo(L"2011-6-7_8-9-10.sdm"), other);
     WriteBytes(game->Demo(L"2011-6-7_8-9-10_.sdm"), "y");
@@ -274,15 +277,19 @@ TEST_F(AutorenameTest, TakenNamesAskYesSkipsNoAddsUnderscores) {
         form.SetMarked(i, entry == L"first" || entry == L"second" || entry == L"2010-1-2_3-4-5" || entry == L"third");
     }
     // Entries come in the folder's order; answer by the question's text.
+    // While the first is asked about, another program takes a name that
+    // "third" will come to: asked about too, and kept.
     host.onMessage = [&](const Message& message) {
         if (message.Buttons() != MB_YESNO) return;
         if (message.text.find(L"\\second.sdm'") != std::wstring::npos) host.Answer(IDYES);
         else host.Answer(IDNO);
+        if (!Exists(game->Demo(L"2011-6-7_8-9-10__.sdm"))) WriteBytes(game->Demo(L"2011-6-7_8-9-10__.sdm"), "z");
     };
     Run(form);
 
-    EXPECT_EQ(DemoFiles(), (Names{L"2010-1-2_3-4-5.sdm", L"2010-1-2_3-4-5_.sdm", L"2011-6-7_8-9-10.sdm",
-                                  L"2011-6-7_8-9-10_.sdm", L"2011-6-7_8-9-10__.sdm", L"second.sdm"}));
+    EXPECT_EQ(DemoFiles(),
+              (Names{L"2010-1-2_3-4-5.sdm", L"2010-1-2_3-4-5_.sdm", L"2011-6-7_8-9-10.sdm", L"2011-6-7_8-9-10_.sdm",
+                     L"2011-6-7_8-9-10__.sdm", L"2011-6-7_8-9-10___.sdm", L"second.sdm"}));
     EXPECT_EQ(LastReport(), L"Successfully renamed 3 files!");
     const std::wstring folder = game->path + L"\\Demos\\";
     auto has = [&](const std::wstring& text) {
@@ -291,9 +298,12 @@ TEST_F(AutorenameTest, TakenNamesAskYesSkipsNoAddsUnderscores) {
     };
     EXPECT_TRUE(has(L"Error while renaming file '" + folder + L"second.sdm' to '" + folder +
                     L"2010-1-2_3-4-5.sdm':\r\nTarget file already exists. Do you want to skip this file?"));
+    EXPECT_TRUE(has(L"Error while renaming file '" + folder + L"2010-1-2_3-4-5.sdm' to '" + folder +
+                    L"2010-1-2_3-4-5.sdm':\r\nTarget file already exists. Do you want to skip this file?"));
     EXPECT_TRUE(has(L"New target file: '" + folder + L"2010-1-2_3-4-5_.sdm'"));
-    EXPECT_TRUE(has(L"New target file: '" + folder + L"2011-6-7_8-9-10__.sdm'"));
+    EXPECT_TRUE(has(L"New target file: '" + folder + L"2011-6-7_8-9-10___.sdm'"));
     EXPECT_EQ(ReadBytes(folder + L"2011-6-7_8-9-10_.sdm"), "y");
+    EXPECT_EQ(ReadBytes(folder + L"2011-6-7_8-9-10__.sdm"), "z");
     // Yes skips the demo outright: no rename is tried, so nothing fails.
     EXPECT_TRUE(std::none_of(host.messages.begin(), host.messages.end(),
                              [](const Message& m) { return m.Icon() == MB_ICONERROR; }));

@@ -75,18 +75,33 @@ std::wstring TimeName(const SYSTEMTIME& time) {
 
 namespace {
 
-// The file's creation time in UTC, or the reason it cannot be had.
-bool CreationTime(const std::wstring& path, SYSTEMTIME& time, std::wstring& reason) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        reason = ui::SystemReason(GetLastError());
+// The demo's creation time in UTC, from the run's pass over the folder, or
+// the reason it cannot be had.
+bool CreationTime(const FolderTimes& times, const std::wstring& path, SYSTEMTIME& time, std::wstring& reason) {
+    auto found = times.byName.find(FileNameOf(path));
+    if (found == times.byName.end()) {
+        reason = ui::SystemReason(times.missing);
         return false;
     }
-    if (!FileTimeToSystemTime(&data.ftCreationTime, &time)) {
+    if (!FileTimeToSystemTime(&found->second, &time)) {
         reason = ui::SystemReason(GetLastError());
         return false;
     }
     return true;
+}
+
+// Whether a rename's error means that the target name is taken: a file or
+// folder has it (the rename never replaces one), or, with "access denied", a
+// deleted file that another program still holds (on Windows it stays listed
+// until it is let go).
+bool NameTaken(DWORD error, const std::wstring& target) {
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return true;
+    return error == ERROR_ACCESS_DENIED && Listed(target);
+}
+
+// Renames without ever replacing; 0 or the system's error.
+DWORD Rename(const std::wstring& from, const std::wstring& to) {
+    return MoveFileW(from.c_str(), to.c_str()) ? 0 : GetLastError();
 }
 
 } // namespace
@@ -137,33 +152,38 @@ private:
     ULONGLONG nextShow_ = 0;
 };
 
-bool Form6::RenameToCreationTime(const std::wstring& old) {
+bool Form6::RenameToCreationTime(const std::wstring& old, const FolderTimes& times) {
     const std::wstring oldPath = DemoPath(old);
     // Never a name from a zero or stale time: a demo whose time cannot be
     // read keeps its name.
     SYSTEMTIME created{};
     std::wstring reason;
-    if (!CreationTime(oldPath, created, reason)) {
+    if (!CreationTime(times, oldPath, created, reason)) {
         ui::ErrorBox(L"Could not read the creation time of '" + oldPath + L"': " + reason +
                      L"\r\nThe demo keeps its name.");
         return false;
     }
 
+    // The rename itself finds out whether the name is taken, at the moment it
+    // happens: it never replaces a file or folder. The demo's own name, in
+    // any letter case, counts as taken too, although the platform lets a
+    // file be renamed onto it.
     std::wstring target = TimeName(created);
-    while (AnythingAt(DemoPath(target))) {
-        if (ui::AskYesNo(L"Error while renaming file '" + oldPath + L"' to '" + DemoPath(target) + L"':\r\n" +
+    for (;;) {
+        const std::wstring newPath = DemoPath(target);
+        const bool own = CompareStringOrdinal(old.c_str(), -1, target.c_str(), -1, TRUE) == CSTR_EQUAL;
+        const DWORD error = own ? ERROR_ALREADY_EXISTS : Rename(oldPath, newPath);
+        if (!error) return true;
+        if (!NameTaken(error, newPath)) {
+            ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " + ui::SystemReason(error));
+            return false;
+        }
+        if (ui::AskYesNo(L"Error while renaming file '" + oldPath + L"' to '" + newPath + L"':\r\n" +
                          L"Target file already exists. Do you want to skip this file?"))
             return false;
         target += L'_';
         ui::ReportBox(L"New target file: '" + DemoPath(target) + L"'");
     }
-
-    const std::wstring newPath = DemoPath(target);
-    if (!MoveFileW(oldPath.c_str(), newPath.c_str())) {
-        ui::ErrorBox(L"Could not rename '" + oldPath + L"' to '" + newPath + L"': " + ui::SystemReason(GetLastError()));
-        return false;
-    }
-    return true;
 }
 
 void Form6::BRename_Click() {
@@ -171,10 +191,12 @@ void Form6::BRename_Click() {
     {
         const int count = EntryCount();
         RunProgress progress(*this, static_cast<int>(SendMessageW(DemoList, LB_GETSELCOUNT, 0, 0)));
+        // Every demo's creation time from one pass over the folder.
+        const FolderTimes times = CreationTimes(DemoFolder(), L"sdm");
         for (int i = 0; i < count; ++i) {
             if (!IsMarked(i)) continue;
             progress.Next();
-            if (RenameToCreationTime(EntryText(i))) ++renamed;
+            if (RenameToCreationTime(EntryText(i), times)) ++renamed;
         }
         ui::ReportBox(L"Successfully renamed " + std::to_wstring(renamed) + L" files!");
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "library/DemoTips.h"
+#include "library/ListDemos.h"
 #include "ui/Window.h"
 
 #include <string>
@@ -33,9 +34,9 @@ protected:
 
 private:
     class RunProgress;
-    // Renames one demo to its creation time, asking about taken names;
-    // true when it got its new name.
-    bool RenameToCreationTime(const std::wstring& old);
+    // Renames one demo to its creation time (from the run's pass over the
+    // folder), asking about taken names; true when it got its new name.
+    bool RenameToCreationTime(const std::wstring& old, const FolderTimes& times);
     void DrawEntry(const DRAWITEMSTRUCT& item);
 };
 

@@ -1,6 +1,7 @@
 #include "library/ListDemos.h"
 
 #include <cwctype>
+#include <utility>
 
 std::wstring DemoPattern(const std::wstring& extension) {
     if (extension.find_first_not_of(L' ') == std::wstring::npos) return L"*.*";
@@ -36,25 +37,56 @@ bool NameMatches(const std::wstring& name, const std::wstring& pattern) {
     return p == pattern.size();
 }
 
+namespace {
+
+// Calls found(data) for each name the folder search returns for the pattern,
+// in its order. Returns 0, or the search's error when it could not start.
+template <class Found>
+DWORD SearchFolder(const std::wstring& folder, const std::wstring& pattern, Found found) {
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileExW((folder + pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                     FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) return GetLastError();
+    do found(data);
+    while (FindNextFileW(search, &data));
+    FindClose(search);
+    return 0;
+}
+
+std::wstring WithSeparator(std::wstring folder) {
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+} // namespace
+
 std::vector<std::wstring> DemoNames(std::wstring folder, const std::wstring& extension) {
     std::vector<std::wstring> names;
-    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
     const std::wstring pattern = DemoPattern(extension);
-
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW((folder + pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                     nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) return names;
     constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    do {
-        if (found.dwFileAttributes & kNotOrdinary) continue;
+    SearchFolder(WithSeparator(std::move(folder)), pattern, [&](const WIN32_FIND_DATAW& found) {
+        if (found.dwFileAttributes & kNotOrdinary) return;
         std::wstring name = found.cFileName;
-        if (!NameMatches(name, pattern)) continue;
+        if (!NameMatches(name, pattern)) return;
         name.resize(name.size() >= 4 ? name.size() - 4 : 0);
         names.push_back(std::move(name));
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    });
     return names;
+}
+
+bool FileNameLess::operator()(const std::wstring& a, const std::wstring& b) const {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_LESS_THAN;
+}
+
+FolderTimes CreationTimes(std::wstring folder, const std::wstring& extension) {
+    FolderTimes times;
+    const DWORD error = SearchFolder(WithSeparator(std::move(folder)), DemoPattern(extension),
+                                     [&](const WIN32_FIND_DATAW& found) {
+                                         times.byName.emplace(found.cFileName, found.ftCreationTime);
+                                     });
+    if (error && error != ERROR_FILE_NOT_FOUND) times.missing = error;
+    return times;
 }
 
 void ListDemos(HWND listBox, const std::wstring& folder, const std::wstring& extension) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,25 @@ bool NameMatches(const std::wstring& name, const std::wstring& pattern);
 // gives them. Hidden and system files and folders are left out, and so are
 // files that matched only through their short 8.3 alias.
 std::vector<std::wstring> DemoNames(std::wstring folder, const std::wstring& extension);
+
+// File names in the order of the file system's lookup: without regard to
+// letter case.
+struct FileNameLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const;
+};
+
+// The creation times of a folder's files, from one pass over it.
+struct FolderTimes {
+    std::map<std::wstring, FILETIME, FileNameLess> byName; // file name -> creation time
+    // The reason to give for a name the pass did not find: the folder search's
+    // error when it could not read the folder, otherwise "file not found".
+    DWORD missing = ERROR_FILE_NOT_FOUND;
+};
+
+// One pass over the folder with the same search as DemoNames: the creation
+// time of every file, folder included, whose name matches the extension's
+// pattern, whatever its attributes.
+FolderTimes CreationTimes(std::wstring folder, const std::wstring& extension);
 
 // Appends DemoNames to a list box (it does not clear it first) with redraw off.
 void ListDemos(HWND listBox, const std::wstring& folder, const std::wstring& extension);

@@ -85,6 +85,71 @@ int EndAll(const wchar_t* name) {
     return 0;
 }
 
+// Starts the command line; false when it could not be started.
+bool Start(PROCESS_INFORMATION& process) {
+    std::wstring commandLine = Environment(L"TARVENDEL_COMMAND");
+    std::wstring folder = Environment(L"TARVENDEL_FOLDER");
+    std::printf("starting: %s\n", Utf8(commandLine).c_str());
+    std::fflush(stdout);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+        std::printf("could not start it: error %lu\n", GetLastError());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    return true;
+}
+
+// Waits for the program's end: its exit code, or 124 after ending it.
+int WaitForEnd(HANDLE process, DWORD seconds) {
+    if (WaitForSingleObject(process, seconds * 1000) != WAIT_OBJECT_0) {
+        std::printf("still running after %lu s: ended\n", seconds);
+        TerminateProcess(process, 1);
+        return 124;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    std::printf("ended with exit code %lu\n", code);
+    return static_cast<int>(code);
+}
+
+// Waits for a visible window of the class and prints its title: 0, or 124
+// after the time, 125 when the program ended first. The program is ended
+// unless it showed its window and is to stay.
+int WaitForWindow(const PROCESS_INFORMATION& process, const wchar_t* className, DWORD seconds, bool stay) {
+    Search search{process.dwProcessId, className, nullptr};
+    const ULONGLONG deadline = GetTickCount64() + seconds * 1000ULL;
+    for (;;) {
+        EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
+        if (search.found) break;
+        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
+            DWORD code = 0;
+            GetExitCodeProcess(process.hProcess, &code);
+            std::printf("ended with exit code %lu before a %s window showed\n", code, Utf8(className).c_str());
+            return 125;
+        }
+        if (GetTickCount64() > deadline) break;
+    }
+    int result = 0;
+    if (search.found) {
+        wchar_t title[512] = {};
+        GetWindowTextW(search.found, title, 512);
+        std::printf("window %s: %s\n", Utf8(className).c_str(), Utf8(title).c_str());
+    } else {
+        std::printf("no visible %s window after %lu s\n", Utf8(className).c_str(), seconds);
+        result = 124;
+    }
+    if (!stay || result != 0) {
+        TerminateProcess(process.hProcess, 0);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    return result;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -94,65 +159,12 @@ int wmain(int argc, wchar_t** argv) {
     const bool windowMode = mode == L"window" || mode == L"show";
     if (mode != L"wait" && !(windowMode && argc >= 4)) return Usage();
     const DWORD seconds = static_cast<DWORD>(_wtoi(argv[mode == L"wait" ? 2 : 3]));
+    if (Environment(L"TARVENDEL_COMMAND").empty()) return Usage();
 
-    std::wstring commandLine = Environment(L"TARVENDEL_COMMAND");
-    std::wstring folder = Environment(L"TARVENDEL_FOLDER");
-    if (commandLine.empty()) return Usage();
-    std::printf("starting: %s\n", Utf8(commandLine).c_str());
-    std::fflush(stdout);
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-        std::printf("could not start it: error %lu\n", GetLastError());
-        return 121;
-    }
-    CloseHandle(process.hThread);
-
-    int result = 0;
-    if (mode == L"wait") {
-        if (WaitForSingleObject(process.hProcess, seconds * 1000) == WAIT_OBJECT_0) {
-            DWORD code = 0;
-            GetExitCodeProcess(process.hProcess, &code);
-            std::printf("ended with exit code %lu\n", code);
-            result = static_cast<int>(code);
-        } else {
-            std::printf("still running after %lu s: ended\n", seconds);
-            TerminateProcess(process.hProcess, 1);
-            result = 124;
-        }
-    } else {
-        Search search{process.dwProcessId, argv[2], nullptr};
-        const ULONGLONG deadline = GetTickCount64() + seconds * 1000ULL;
-        for (;;) {
-            EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
-            if (search.found) break;
-            if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
-                DWORD code = 0;
-                GetExitCodeProcess(process.hProcess, &code);
-                std::printf("ended with exit code %lu before a %s window showed\n", code, Utf8(argv[2]).c_str());
-                CloseHandle(process.hProcess);
-                return 125;
-            }
-            if (GetTickCount64() > deadline) break;
-        }
-        if (search.found) {
-            wchar_t title[512] = {};
-            GetWindowTextW(search.found, title, 512);
-            std::printf("window %s: %s\n", Utf8(argv[2]).c_str(), Utf8(title).c_str());
-        } else {
-            std::printf("no visible %s window after %lu s\n", Utf8(argv[2]).c_str(), seconds);
-            result = 124;
-        }
-        if (mode == L"window" || result != 0) {
-            TerminateProcess(process.hProcess, 0);
-            WaitForSingleObject(process.hProcess, 5000);
-        }
-    }
+    if (!Start(process)) return 121;
+    const int result = windowMode ? WaitForWindow(process, argv[2], seconds, mode == L"show")
+                                  : WaitForEnd(process.hProcess, seconds);
     CloseHandle(process.hProcess);
     return result;
 }

@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The tools' own test, which tools/test runs after a run of everything (run it
-# alone the same way): tools/test fails a run that tested nothing, and one
-# without the i686 suite under TARVENDEL_REQUIRE_I686; tools/version's forms
-# agree; tools/check-exe refuses what it must, in programs built here from a
-# few lines of C or patched from the x86_64 build. tools/test runs as the quick
-# loop runs it: the x86_64 tree, in its kept Wine prefix.
+# The tools' own test, which a run of everything by tools/test runs after the
+# suites: tools/test (run as the quick loop runs it), tools/version, and
+# tools/check-exe on programs built here from a few lines of C or patched.
 set -uo pipefail
 source "$(dirname "$0")/../../tools/common.sh"
 work=$(mktemp -d /tmp/tarvendel-selftest.XXXXXX)
@@ -12,15 +9,12 @@ trap 'rm -rf "$work"' EXIT
 checks=0 failures=0
 # check WHAT COMMAND...: one check, passed when the command succeeds.
 check() {
-  local what=$1
-  shift
-  checks=$((checks + 1))
+  local what=$1 && shift && checks=$((checks + 1))
   if "$@"; then printf 'ok      %s\n' "$what"; else failures=$((failures + 1)) && printf 'FAILED  %s\n' "$what"; fi
 }
 # says TEXT COMMAND...: the command fails and says TEXT; otherwise what it said.
 says() {
-  local text=$1 out
-  shift
+  local text=$1 out && shift
   ! out=$("$@" 2>&1) && [[ $out == *"$text"* ]] || { printf '%s\n' "$out"; return 1; }
 }
 forms_agree() {

@@ -7,7 +7,8 @@
 ;            -DEXE32=...\i686\Tarvendel.exe -DINI=...\Tarvendel.ini -DREADME=...\Readme.txt
 ;            -DICON=...\Tarvendel.ico -DOUTFILE=...\Tarvendel-X.Y-setup.exe installer/Tarvendel.nsi
 ;
-; with the version of project() in CMakeLists.txt, X.Y.Z.
+; with the forms of project()'s version in CMakeLists.txt that tools/version
+; prints: VERSION is its RELEASE, FILEVERSION its FILE_VERSION.
 ;
 ; One setup for every Windows, as setups go: a 32-bit program, which both
 ; kinds of Windows run, holding both builds. It installs the 64-bit

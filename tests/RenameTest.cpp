@@ -331,7 +331,15 @@ TEST_F(AutorenameTest, FailuresAreReportedNotCountedAndTheRunGoesOn) {
     };
     EXPECT_TRUE(starts(L"Could not rename '" + game->Demo(L"busy.sdm") + L"' to '" + game->Demo(L"2012-1-1_0-0-1.sdm") +
                        L"': "));
-    EXPECT_TRUE(starts(L"Could not read the creation time of '" + game->Demo(L"vanishing.sdm") + L"': "));
+    EXPECT_TRUE(starts(L"Could not read the creation time of '" + game->Demo(L"vanishing.sdm") + L"': " +
+                       ui::SystemReason(ERROR_FILE_NOT_FOUND)));
+
+    // The folder itself gone since the window opened: the folder's own error.
+    Form6& again = Open();
+    ASSERT_TRUE(MoveFileW((game->path + L"\\Demos").c_str(), (game->path + L"\\Gone").c_str()));
+    Run(again);
+    EXPECT_TRUE(starts(L"Could not read the creation time of '" + game->Demo(L"busy.sdm") + L"': " +
+                       ui::SystemReason(ERROR_PATH_NOT_FOUND)));
 }
 
 TEST_F(AutorenameTest, CancelRenamesNothingAndReopeningShowsTheOldListAndMarks) {

@@ -139,11 +139,13 @@ TEST_F(SettingsTest, ANumberThatIsNotAWholeNumberStopsTheStartWithAClearReport) 
     EXPECT_EQ(Config::DefSpeed, 32767);
     EXPECT_TRUE(host.messages.empty());
 
+    // A quote at one end only stays: such a value is read as it stands.
     struct Case {
         const char* key;
         const char* value;
-    } cases[] = {{"FreeCam", ""},       {"NoText", "abc"}, {"Extract", "1.5"}, {"Speed", "32768"}, {"Speed", "40000"},
-                 {"FreeCam", "-32769"}, {"Speed", "0x10"}, {"Speed", "-"},     {"FreeCam", "1 0"}};
+    } cases[] = {{"FreeCam", ""},    {"NoText", "abc"},     {"Extract", "1.5"}, {"Speed", "32768"},
+                 {"Speed", "40000"}, {"FreeCam", "-32769"}, {"Speed", "0x10"},  {"Speed", "-"},
+                 {"FreeCam", "1 0"}, {"Speed", "\"150"},    {"NoText", "1'"}};
     for (const Case& c : cases) {
         ResetHost();
         std::string text =

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <limits>
+
 namespace Config {
 
 std::int16_t DefFreeCam = 0, DefNoText = 0, DefExtract = 0, DefSpeed = 0;
@@ -17,25 +19,28 @@ std::wstring IniFile;
 
 namespace {
 
-// One key of the settings file and where its value lives: a whole number
-// within its bounds in one of the 16-bit variables, or a text as it is.
+// One key of the settings file and where its value lives: a 16-bit number,
+// with the play value that start-up copies it into, or a text as it is. A
+// number may be anything from -32768 to 32767: what the options mean (a box's
+// 0 or 1, a speed of 1 to 200) is not enforced, and goes to the game as the
+// file has it.
 struct SettingDef {
     const wchar_t* section;
     const wchar_t* key;
     std::int16_t* number; // nullptr for a text
-    int lowest, highest;  // a number's bounds
+    std::int16_t* play;   // the play value that starts as a copy of the number; nullptr for a text
     std::wstring* text;   // nullptr for a number
 };
 
 // Every key of the settings file, in the order start-up reads them and the
 // settings window saves them. Start-up stops at the first value that is not
-// a number within its key's bounds.
+// a whole number where one belongs.
 constexpr SettingDef kSettings[] = {
-    {L"Defaults", L"FreeCam", &DefFreeCam, -32768, 32767, nullptr},
-    {L"Defaults", L"NoText", &DefNoText, -32768, 32767, nullptr},
-    {L"Defaults", L"Extract", &DefExtract, -32768, 32767, nullptr},
-    {L"Defaults", L"Speed", &DefSpeed, -32768, 32767, nullptr},
-    {L"Soldat", L"Path", nullptr, 0, 0, &MainModule::SoldatPath},
+    {L"Defaults", L"FreeCam", &DefFreeCam, &PlayFreeCam, nullptr},
+    {L"Defaults", L"NoText", &DefNoText, &PlayNoText, nullptr},
+    {L"Defaults", L"Extract", &DefExtract, &PlayExtract, nullptr},
+    {L"Defaults", L"Speed", &DefSpeed, &PlaySpeed, nullptr},
+    {L"Soldat", L"Path", nullptr, nullptr, &MainModule::SoldatPath},
 };
 
 } // namespace
@@ -53,8 +58,7 @@ std::vector<Setting> ValuesToSave(const std::vector<Shown>& shown) {
 
 void ResetState() {
     for (const SettingDef& setting : kSettings)
-        if (setting.number) *setting.number = 0;
-    PlayFreeCam = PlayNoText = PlayExtract = PlaySpeed = 0;
+        if (setting.number) *setting.number = *setting.play = 0;
     IniFile.clear();
 }
 
@@ -96,10 +100,11 @@ bool ReadSetting(std::wstring_view settings, const SettingDef& setting) {
         return true;
     }
     std::optional<std::int16_t> value = ToInt16(text);
-    if (!value || *value < setting.lowest || *value > setting.highest) {
+    if (!value) {
         ui::Fail(L"The settings file '" + IniFile + L"' holds the value '" + text + L"' for the key '" + setting.key +
                  L"' in the section [" + setting.section + L"]. It must be a whole number from " +
-                 std::to_wstring(setting.lowest) + L" to " + std::to_wstring(setting.highest) +
+                 std::to_wstring(std::numeric_limits<std::int16_t>::min()) + L" to " +
+                 std::to_wstring(std::numeric_limits<std::int16_t>::max()) +
                  L".\r\nPlease correct the settings file or save the settings again.");
         return false;
     }
@@ -131,11 +136,8 @@ bool LoadSettings() {
     const std::wstring text = TextOf(bytes, EncodingOf(bytes));
     for (const SettingDef& setting : kSettings)
         if (!ReadSetting(text, setting)) return false;
-
-    PlayFreeCam = DefFreeCam;
-    PlayNoText = DefNoText;
-    PlayExtract = DefExtract;
-    PlaySpeed = DefSpeed;
+    for (const SettingDef& setting : kSettings)
+        if (setting.play) *setting.play = *setting.number;
     return true;
 }
 

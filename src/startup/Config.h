@@ -54,7 +54,7 @@ std::wstring SaveSettings(const std::wstring& file, const std::vector<Setting>& 
 
 // Fills IniFile, SoldatPath, the defaults and the play values. Returns false
 // when it ended the program (a file missing or unreadable, a value that is
-// not a whole number within its key's bounds).
+// not a 16-bit whole number where one belongs).
 bool LoadSettings();
 
 // A decimal whole number from -32768 to 32767 with an optional sign; nothing

@@ -27,7 +27,7 @@ extern std::wstring ArgumentString;
 // and the restart after saving the settings starts it.
 extern std::wstring ExePath;
 
-// The release: major.minor of project()'s version in CMakeLists.txt ("1.2" for 1.2.0).
+// The release: MAJOR.MINOR of project()'s version in CMakeLists.txt (Version.h).
 extern const wchar_t kVersion[];
 inline constexpr wchar_t kWebAddress[] = L"tarvendel.org";
 

@@ -59,8 +59,7 @@ trap 'exit 1' INT TERM
 
 # ---- The release files ------------------------------------------------------
 section "the release files"
-full=$(sed -nE 's/^project\(Tarvendel VERSION ([0-9]+\.[0-9]+\.[0-9]+).*/\1/p' "$ROOT/CMakeLists.txt")
-version=${full%.*}
+version=$("$ROOT/tools/version" RELEASE)
 dist=$work/dist
 # tools/package packs no executable that tools/check-exe fails (Tarvendel.exe's
 # exact imports among its checks); each zip's is then compared with the build's.
@@ -74,6 +73,15 @@ need
 
 # The initial settings file, installer/Tarvendel.ini, with CRLF line ends.
 ini_text=$(sed -e 's/\r$//' -e 's/$/\r/' "$ROOT/installer/Tarvendel.ini"; echo .) ini_text=${ini_text%.}
+# The samples of the settings file in the players' readme (its indented block
+# under "The settings file") and in docs/settings-file.md (its ini block) hold
+# the initial file's sections, keys and values, in its order.
+ini_entries() { sed -e 's/\r$//' -e 's/^ *//' | grep -vE '^(;|$)'; }
+initial=$(ini_entries <"$ROOT/installer/Tarvendel.ini")
+same "Readme.txt's sample is installer/Tarvendel.ini" "$(awk '/^The settings file$/ { on = 1 }
+  on && /^  / { print; seen = 1; next } seen { exit }' "$ROOT/installer/Readme.txt" | ini_entries)" "$initial"
+same "docs/settings-file.md's sample is installer/Tarvendel.ini" \
+  "$(sed -n '/^```ini$/,/^```$/{/^```/!p}' "$ROOT/docs/settings-file.md" | ini_entries)" "$initial"
 # A settings file's text, from UTF-16 LE with its byte order mark (what the
 # package ships and the setup keeps), then a dot that keeps the last line end.
 ini_of() { [[ $(head -c 2 "$1" | od -An -tx1 | tr -d ' ') == fffe ]] && iconv -f UTF-16 -t UTF-8 "$1"; echo .; }

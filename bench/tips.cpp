@@ -53,9 +53,10 @@ void Touch(const std::wstring& path, int run) {
     CloseHandle(file);
 }
 
-// "Length: h:mm:ss" of the ticks, as the tip writes it.
+// "Length: m:ss" or "h:mm:ss" of the ticks, as the tip writes it.
 std::wstring LengthOf(std::uint64_t ticks) {
-    const std::uint64_t seconds = ticks / 60;
+    const unsigned long long seconds = ticks / 60;
+    if (seconds < 3600) return Format(L"Length: %llu:%02llu", seconds / 60, seconds % 60);
     return Format(L"Length: %llu:%02llu:%02llu", seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 

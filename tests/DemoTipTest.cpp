@@ -249,8 +249,10 @@ TEST_F(DemoTipWindow, ATipIsAsWideAsTheWindowsDpiAllowsAndGoesWhenTheListScrolls
     ASSERT_EQ(library.Dpi(), 144);
     EXPECT_EQ(TipOver(library.Tips, library.DemoList, 1), L"Length: 11:00\r\nSize: 185 bytes");
     EXPECT_EQ(SendMessageW(library.Tips.Tooltip(), TTM_GETMAXTIPWIDTH, 0, 0), MulDiv(400, 144, 96));
-    // The entry under the mouse is another after a scroll: the tip goes.
+    // The entry under the mouse is another after a scroll: the tip goes (a
+    // tip that would not go by itself before the wait is over).
     SendMessageW(library.Tips.Tooltip(), TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+    EXPECT_EQ(TipOver(library.Tips, library.DemoList, 2), L"Length: 12:00\r\nSize: 185 bytes");
     SendMessageW(library.DemoList, WM_VSCROLL, SB_PAGEDOWN, 0);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(library.Tips.Tooltip()); }));
     const int top = static_cast<int>(SendMessageW(library.DemoList, LB_GETTOPINDEX, 0, 0));

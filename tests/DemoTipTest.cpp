@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 using namespace test;
+using namespace std::string_literals;
 
 namespace {
 
@@ -133,10 +134,10 @@ TEST(DemoTip, ShowsWhatHeadlessDemosHoldWhenTheirRecordsHoldTogether) {
               L"Map: ctf_Sixteen_Char\r\n" + saved + L"Length: 0:01\r\n" + after);
     // A compressed player list (zlib); in the checked family after the id and a check value.
     EXPECT_EQ(tip(Headless(false, "", 0, "\x78\xda\x13\xc8\xcc\x4b\x8b\xf7\xcd\xcf\xcf\x2b\xce\xc8\xcc\x4b\x65\x18"
-                                       "\x05\xa3\x60\x14\x8c\x82\x51\x30\x9c\x01\x00\xcf\x64\x05\x5d")),
+                                       "\x05\xa3\x60\x14\x8c\x82\x51\x30\x9c\x01\x00\xcf\x64\x05\x5d"s)),
               L"Map: inf_Moonshine\r\n" + saved + L"Length: 0:00\r\n" + after);
     EXPECT_EQ(tip(Headless(true, "", 120, "\x78\xda\x13\x30\x11\x4a\x2e\x49\x8b\x77\x2c\xce\x60\x18\x05\xa3\x60"
-                                       "\x14\x8c\x82\x51\x30\x0a\x46\xc1\x28\xa0\x22\x00\x00\xa0\xe1\x03\x0f")),
+                                       "\x14\x8c\x82\x51\x30\x0a\x46\xc1\x28\xa0\x22\x00\x00\xa0\xe1\x03\x0f"s)),
               L"Map: ctf_Ash\r\n" + saved + L"Length: 0:02\r\n" + after);
     // No map to show: a stream that is no zlib stream, a field with control characters.
     EXPECT_EQ(tip(Headless(false, "", 60, "not zlib")), saved + L"Length: 0:01\r\n" + after);
@@ -151,7 +152,7 @@ TEST(DemoTip, ShowsWhatHeadlessDemosHoldWhenTheirRecordsHoldTogether) {
     // Files made to hurt: the first record's size past the end, only the
     // start of a demo, zeros, two bytes.
     for (const std::string& bytes : {U16(1525) + "\x10" + "ctf_Ash", std::string(3, '\0'), std::string(4096, '\0'),
-                                     std::string("\x05\x00"), std::string("\0\0\0\x05\x00\x10")})
+                                     "\x05\x00"s, "\0\0\0\x05\x00\x10"s})
         EXPECT_EQ(tip(bytes), after + L"\r\nNo demo details");
     // Fed in chunks of one byte, as in chunks of any size.
     const std::string demo = Headless(true, "ctf_Ash", 3660);

@@ -2,6 +2,7 @@
 
 #include "ui/Host.h"
 
+#include <cmath>
 #include <cstdint>
 #include <iterator>
 
@@ -100,7 +101,7 @@ std::wstring SizeText(ULONGLONG bytes) {
         value /= 1024;
         for (const int decimals : {2, 1, 0}) {
             const std::uint64_t scale = decimals == 2 ? 100 : decimals == 1 ? 10 : 1;
-            const auto rounded = static_cast<std::uint64_t>(value * static_cast<double>(scale) + 0.5);
+            const auto rounded = static_cast<std::uint64_t>(std::llround(value * static_cast<double>(scale)));
             if (rounded >= 1000 && (decimals > 0 || unit + 1 < std::size(kUnits))) continue;
             std::wstring text = std::to_wstring(rounded / scale);
             if (decimals > 0) {

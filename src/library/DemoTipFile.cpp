@@ -77,13 +77,15 @@ DWORD StateOf(HANDLE file, FileState& state) {
     return 0;
 }
 
-// Reads the file from its start in large chunks, as far as the reader needs.
+// Reads the file from its start as far as the reader needs: the head's 180
+// bytes first (a demo whose head has its length needs no more), then large
+// chunks.
 DWORD ReadDemo(HANDLE file, DemoFacts& facts) {
     const std::unique_ptr<char[]> chunk(new char[kChunkBytes]);
     DemoReader reader;
-    for (;;) {
+    for (DWORD wanted = kDemoHeadSize;; wanted = kChunkBytes) {
         DWORD read = 0;
-        if (!ReadFile(file, chunk.get(), kChunkBytes, &read, nullptr)) return GetLastError();
+        if (!ReadFile(file, chunk.get(), wanted, &read, nullptr)) return GetLastError();
         if (read == 0 || !reader.Feed(std::string_view(chunk.get(), read))) break;
     }
     facts = reader.Finish();

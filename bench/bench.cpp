@@ -30,8 +30,9 @@
 // --runs     start-up runs per case (default 11); the other figures scale with it
 // --quick    three runs of everything, and an autorename run over 2,000 demos
 //            instead of 10,000, for trying the bench itself
-// --sections which figures: any of startup,memory,refresh,autorename,rename
-//            (default: all; autorename is the autorename window's load, rename a run)
+// --sections which figures: any of startup,memory,refresh,autorename,rename,tips
+//            (default: all; autorename is the autorename window's load, rename a
+//            run, tips the text of a tip over large demos)
 // --detect   how a shown window is noticed: "poll" (EnumWindows every millisecond,
 //            the default) or "hook" (an out-of-context WinEvent hook on
 //            EVENT_OBJECT_SHOW; Wine 8 does not deliver it for other processes)
@@ -41,7 +42,7 @@
 // them there), built for its own architecture.
 //
 // Each measure lies in its own file: startup.cpp (the start-ups beside the
-// two floors), memory.cpp, refresh.cpp, autorename.cpp; report.cpp writes the
+// two floors), memory.cpp, refresh.cpp, autorename.cpp, tips.cpp; report.cpp writes the
 // table. launch.cpp starts a program and notices its first window;
 // folders.cpp makes the demo folders.
 //
@@ -58,6 +59,7 @@
 #include "report.h"
 #include "startup.h"
 #include "text.h"
+#include "tips.h"
 
 #include "library/Form6.h"
 #include "startup/MainModule.h"
@@ -96,6 +98,7 @@ void Measure(const Options& options, const Folders& folders, BenchHost& host, Re
     if (options.Has(L"refresh")) MeasureRefresh(folders, counts, results);
     if (options.Has(L"autorename")) MeasureAutorenameLoad(folders, counts, results);
     if (options.Has(L"rename")) MeasureAutorenameRun(options, host, counts, results);
+    if (options.Has(L"tips")) MeasureTips(options, counts, results);
     auto size = [&](const wchar_t* key, const std::wstring& path) {
         if (!path.empty()) results.figures[key].Add(static_cast<double>(FileSize(path)));
     };

@@ -59,10 +59,16 @@ std::wstring FolderOf(const std::wstring& path) {
     return separator == std::wstring::npos ? std::wstring(L".") : path.substr(0, separator);
 }
 
+// The length first, then the path into a buffer of that length: a path of
+// any length, and nothing read past the buffer.
 std::wstring FullPath(const std::wstring& path) {
-    wchar_t buffer[MAX_PATH * 4];
-    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 4, buffer, nullptr);
-    return length ? std::wstring(buffer, length) : path;
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
 }
 
 size_t Enumerate(const std::wstring& demosFolder) {

@@ -18,7 +18,8 @@ struct Options {
     bool quick = false;
     bool keep = false;
     bool detectByHook = false; // --detect hook: a WinEvent hook instead of polling EnumWindows
-    std::vector<std::wstring> sections = {L"startup", L"memory", L"refresh", L"autorename", L"rename"};
+    std::vector<std::wstring> sections = {L"startup", L"memory", L"refresh", L"autorename", L"rename",
+                                          L"tips"};
     bool Has(const wchar_t* section) const {
         return std::find(sections.begin(), sections.end(), section) != sections.end();
     }

@@ -20,6 +20,7 @@ PACKAGES=(
   "i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix"
   "x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64"
   "i686-w64-mingw32-windres:binutils-mingw-w64-i686"
+  "/usr/x86_64-w64-mingw32/lib/libz.a:libz-mingw-w64-dev"
   "wine:wine"
   "/usr/lib/wine/wine64:wine64"
   "/usr/lib/wine/wine:wine32:i386"
@@ -109,14 +110,15 @@ build_bench() {
 wine_arch_of() { [[ $1 == i686 ]] && echo win32 || echo win64; }
 
 # The sandbox: a game folder with the stand-in game and a few small demos of
-# our own making, and a Downloads folder with one more demo. The demos carry
-# heads as the game writes them (sandbox_demos), so that the library's tips
-# show every kind: maps, dates and lengths, a recording cut off, a file that
-# is not a demo.
+# our own making, and a Downloads folder with one more demo. The demos are
+# made as the game's versions write them (sandbox_demos), so that the
+# library's tips show every kind: with a head (maps, dates and lengths, a
+# recording cut off), without one (both families, one with a compressed player
+# list), and a file that is not a demo.
 SANDBOX=$BUILD_ROOT/sandbox
 # The sandbox's demos are laid out once; a sandbox laid out by an older
 # version of them gets them anew (its .sdm files are replaced).
-SANDBOX_DEMOS=2
+SANDBOX_DEMOS=3
 # make_sandbox [ARCH]: ARCH (x86_64 by default) gives the stand-in game.
 make_sandbox() {
   local game=$SANDBOX/Soldat
@@ -130,29 +132,54 @@ make_sandbox() {
   touch "$SANDBOX/.laid-out-$SANDBOX_DEMOS"
 }
 
-# sandbox_demos DEMOS DOWNLOADS: the sample demos. A head is 180 bytes:
-# "SOLDEM", the format's version, the map's name (161 bytes, NUL-padded), 3
-# bytes of padding, the start of the recording (seconds since 1970, the local
-# wall-clock time written as if UTC) and the length in ticks (60 a second;
-# 0 when the recording was cut off), all little-endian. Some 200 bytes a
-# second of play follow.
+# sandbox_demos DEMOS DOWNLOADS: the sample demos (docs/demo-files.md has
+# their layouts). Each is a run of records, a little-endian u16 size and that
+# many bytes: size 1 a game tick (60 a second), other sizes messages. With a
+# head (1.8 on), 180 bytes: "SOLDEM", the format's version, the map's name
+# (161 bytes, NUL-padded), 3 bytes of padding, the start of the recording
+# (seconds since 1970, the local wall-clock time written as if UTC) and the
+# length in ticks (0 when the recording was cut off). Without one, the first
+# record is the player list (id 0x10, then the map's 16 bytes), in the checked
+# family (1.6.4 to 1.7.1) after 00 00 00 and with a u16 check value after the
+# id, and compressed with zlib behind an 0xFF when asked; the file's
+# last-write time is when it was saved. Every second of play is 60 ticks,
+# each with two small messages (the older sample demos with a head are
+# followed by zeros instead, which they do not read).
 sandbox_demos() {
   python3 - "$@" <<'SCRIPT'
-import calendar, os, struct, sys
+import calendar, os, struct, sys, zlib
 demos, downloads = sys.argv[1:3]
+def u16(n):
+    return struct.pack("<H", n)
+def play(seconds):
+    return (u16(1) + u16(30) + bytes(30) + u16(40) + bytes(40)) * (60 * seconds)
+def write(folder, name, data, saved=None):
+    path = os.path.join(folder, name + ".sdm")
+    with open(path, "wb") as f:
+        f.write(data)
+    if saved:
+        os.utime(path, (calendar.timegm(saved),) * 2)
 def demo(folder, name, map_name, when, seconds, played=None):
     start = calendar.timegm(when)
     head = struct.pack("<6sH161s3xii", b"SOLDEM", 2, map_name.encode("cp1252"), start, seconds * 60)
-    with open(os.path.join(folder, name + ".sdm"), "wb") as f:
-        f.write(head + bytes(200 * (played or seconds)))
-demo(demos, "intro", "ctf_Ash", (2011, 6, 18, 20, 15, 2), 95)
+    # Some 200 bytes a second of play, or the seconds played in records.
+    write(folder, name, head + (bytes(200 * seconds) if played is None else play(played)))
+def headless(folder, name, checked, map_name, saved, seconds, compressed=False):
+    players = (b"\x10\x34\x12" if checked else b"\x10") + map_name.encode("cp1252").ljust(16, b"\0")
+    players = players.ljust(2150 if checked else 1525, b"\0")
+    if compressed:
+        players = b"\xff" + zlib.compress(players)
+    start = b"\0\0\0" if checked else b""
+    write(folder, name, start + u16(len(players)) + players + play(seconds), saved)
+headless(demos, "intro", True, "ctf_Ash", (2011, 6, 18, 20, 16, 37), 95)
 demo(demos, "intro ctf_Ash", "ctf_Ash", (2011, 6, 18, 20, 17, 40), 64)
 demo(demos, "final round", "ctf_Laos", (2009, 4, 14, 21, 32, 5), 876)
 demo(demos, "clan war vs Red Ravens", "ctf_Run", (2010, 11, 27, 19, 4, 51), 3767)
-demo(demos, "ctf_Laos practice", "ctf_Laos", (2012, 1, 8, 16, 40, 0), 0, played=610)
+demo(demos, "ctf_Laos practice", "ctf_Laos", (2012, 1, 8, 16, 40, 0), 0, played=150)
 demo(demos, "2009-3-5_7-3-9", "inf_Moonshine", (2009, 3, 5, 7, 3, 9), 598)
-demo(demos, "inf_Moonshine 3v3", "inf_Moonshine", (2010, 2, 20, 22, 11, 31), 1200)
-demo(demos, "duel Vornak vs Kess", "ctf_Kampf", (2013, 8, 30, 23, 58, 44), 311)
+headless(demos, "inf_Moonshine 3v3", True, "inf_Moonshine", (2010, 2, 20, 22, 31, 40), 1200)
+headless(demos, "duel Vornak vs Kess", False, "ctf_Kampf", (2007, 8, 30, 23, 58, 44), 311)
+headless(demos, "old public ctf_Division", False, "ctf_Division", (2008, 7, 3, 18, 12, 5), 330, compressed=True)
 demo(downloads, "downloaded match", "ctf_Division", (2013, 5, 2, 18, 0, 12), 1502)
 with open(os.path.join(demos, "broken download.sdm"), "wb") as f:
     f.write(b"SOLDEM, but the download broke off here")

@@ -1,37 +1,43 @@
-// What the head of a demo tells before the demo is played: the map, when the
-// recording started and how long it runs, in the words of the tip shown over
-// an entry of a demo list.
-//
-// The game writes a head of 180 bytes, little-endian, at the start of every
-// demo it records:
-//   0-5      "SOLDEM"
-//   6-7      the demo format's version (unsigned 16 bits)
-//   8-168    the map's name: 161 bytes of the recording machine's ANSI text,
-//            ended and padded with NULs
-//   169-171  padding
-//   172-175  when recording started: signed seconds since 1970-01-01, the
-//            recording machine's local wall-clock time written as if it were UTC
-//   176-179  the length in game ticks, 60 a second (signed); 0 until the
-//            recording stops, so a cut-off recording keeps 0
+// What a demo tells before it is played: the map, when it was recorded (or,
+// for the older demos that store no date, saved), how long it runs and the
+// file's size, in the words of the tip shown over an entry of a demo list.
+// The bytes are read by DemoReader (library/DemoReader.h, which describes
+// the families of demo files); this file turns what it found into words.
 #pragma once
+
+#include "library/DemoReader.h"
 
 #include <windows.h>
 
 #include <string>
-#include <string_view>
-
-inline constexpr size_t kDemoHeadSize = 180;
 
 // The tip's text, one fact a line ("\r\n" between them): the map, the date,
-// the length (what does not fit the head is left out) and the file's size;
-// the size and "No demo details" for a file without a head; the reason in
-// plain words when the file could not be read (error, a system error code, not
-// 0). `head` holds the file's first bytes, `size` its length, `now` the
-// current time in seconds since 1970 (UTC): a date more than a day ahead of it
-// is not shown, nor one before 2002. The map's name is read in the system's
-// ANSI code page, as the game on this machine reads it.
-std::wstring DemoTipText(std::string_view head, ULONGLONG size, DWORD error, LONGLONG now);
+// the length (what does not fit is left out) and the file's size; the size
+// and "No demo details" for a file that is no demo; the reason in plain words
+// when the file could not be read (error, a system error code, not 0).
+// `size` is the file's length, `saved` its last-write time (UTC), `now` the
+// current time in seconds since 1970 (UTC).
+//
+// With a head: its date, shown as it stands (it is the recording machine's
+// wall clock), when from 2002 on and at most a day ahead of `now`; its
+// length, or the ticks counted when it is 0 or less ("Length unknown" when
+// they could not be counted and it is 0). Without a head: the file's
+// last-write time in the user's time zone ("Saved: ") and the ticks counted.
+// The map's name is read in the system's ANSI code page, as the game on this
+// machine reads it; an empty one, one with control characters or one that is
+// no text in the code page is left out.
+//
+// The size: below 1000 bytes, the count of bytes; from 1000 on, KB, MB, GB or
+// TB (of 1024) with at most three digits. The value is first rounded to two
+// decimals, and kept so when it is below 10 (0.98 KB, 9.99 KB); otherwise to
+// one decimal, kept when below 100 (10.0 KB, 99.9 KB); otherwise to a whole
+// number, kept when below 1000 (100 KB, 999 KB); a value that rounds to 1000
+// goes on in the next unit (999.6 KB is 0.98 MB). The decimals are separated
+// by the user's decimal separator.
+std::wstring DemoTipText(const DemoFacts& facts, ULONGLONG size, const FILETIME& saved, DWORD error, LONGLONG now);
 
-// The tip of the demo file at the path: reads its first 180 bytes (and no
-// more), sharing the file with a game that is still writing it.
+// The tip of the demo file at the path, read in large sequential chunks and
+// shared with a game that is still writing it. What was read is remembered
+// by the path (in any letter case), the size and the last-write time: a
+// second tip over an unchanged demo reads nothing of it.
 std::wstring DemoTip(const std::wstring& path);

@@ -34,7 +34,8 @@ DemoTips::~DemoTips() {
     if (font_) DeleteObject(font_);
 }
 
-void DemoTips::Attach(HWND list, PathOf pathOf) {
+void DemoTips::Attach(const ui::Window& window, HWND list, PathOf pathOf) {
+    window_ = &window;
     list_ = list;
     pathOf_ = std::move(pathOf);
 }
@@ -118,27 +119,30 @@ void DemoTips::CreateTooltip() {
 }
 
 void DemoTips::FitToDpi() {
-    const int dpi = ui::DpiForWindow(list_);
-    if (dpi == fontDpi_) return;
+    const int dpi = window_->Dpi();
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    // Lines break at "\r\n" only with a width set: set whether or not a font
+    // of this DPI can be made.
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kMaxTipWidth, dpi, 96));
     HFONT font = TipFont(dpi);
     if (!font) return;
     SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    // Lines break at "\r\n" only with a width set.
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kMaxTipWidth, dpi, 96));
     if (font_) DeleteObject(font_);
     font_ = font;
-    fontDpi_ = dpi;
 }
 
 int DemoTips::EntryAt(POINT point) const {
-    RECT client{};
-    GetClientRect(list_, &client);
-    if (!PtInRect(&client, point)) return -1;
-    // The lists' entries are all of one height.
-    const LRESULT height = SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0);
-    if (height <= 0) return -1;
-    const LRESULT entry = SendMessageW(list_, LB_GETTOPINDEX, 0, 0) + point.y / height;
-    return entry < SendMessageW(list_, LB_GETCOUNT, 0, 0) ? static_cast<int>(entry) : -1;
+    // The high word says the point lies on no entry: outside the list, or in
+    // the empty part below its last entry (the low word then names the
+    // nearest entry, which is not under the mouse).
+    const auto found = static_cast<DWORD>(SendMessageW(
+        list_, LB_ITEMFROMPOINT, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y))));
+    if (HIWORD(found) != 0) return -1;
+    // The low word holds only the entry's 16 lowest bits; the entries shown,
+    // from the first one shown on, are far fewer than 65,536.
+    const int top = TopEntry();
+    return top + ((LOWORD(found) - top) & 0xFFFF);
 }
 
 int DemoTips::TopEntry() const { return static_cast<int>(SendMessageW(list_, LB_GETTOPINDEX, 0, 0)); }

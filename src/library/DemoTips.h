@@ -3,8 +3,8 @@
 // the demo under the mouse holds (library/DemoHead.h).
 //
 // The list is one tool of the tooltip, whose text is asked for only when the
-// tip is about to show: only then is the demo under the mouse read, and only
-// its head. When the mouse moves on to another entry the tip is taken down,
+// tip is about to show: only then is the demo under the mouse read (and a
+// demo read once is remembered while it stays unchanged). When the mouse moves on to another entry the tip is taken down,
 // and the tooltip shows the next one after its own delay. The tooltip keeps
 // the platform's delays and is hidden when the mouse leaves the list.
 //
@@ -20,6 +20,10 @@
 #include <functional>
 #include <string>
 
+namespace ui {
+class Window;
+}
+
 class DemoTips {
 public:
     // The demo file of an entry of the list, by position.
@@ -30,9 +34,10 @@ public:
     DemoTips(const DemoTips&) = delete;
     DemoTips& operator=(const DemoTips&) = delete;
 
-    // Tips for this list from now on. The tooltip is made on the first move
-    // of the mouse over the list, not before: it costs the start nothing.
-    void Attach(HWND list, PathOf pathOf);
+    // Tips for this list of the window from now on, at the window's DPI. The
+    // tooltip is made on the first move of the mouse over the list, not
+    // before: it costs the start nothing.
+    void Attach(const ui::Window& window, HWND list, PathOf pathOf);
     // A message to the list's window, before the window handles it; true when
     // it was the tips' alone (the tooltip's notifications).
     bool Handle(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -45,18 +50,21 @@ private:
     void Pop();
     void Notified(NMHDR& header);
     void CreateTooltip();
-    // The tooltip's font (the system's tooltip font) and width at the list's DPI.
+    // The tooltip's width and font (the system's tooltip font) at the
+    // window's DPI.
     void FitToDpi();
-    // The entry at a point of the list's client area, -1 for none.
+    // The entry at a point of the list's client area, -1 for none (outside
+    // the list, or below its last entry).
     int EntryAt(POINT point) const;
     int TopEntry() const;
 
+    const ui::Window* window_ = nullptr;
     HWND list_ = nullptr;
     PathOf pathOf_;
     HWND tooltip_ = nullptr;
     bool tried_ = false; // to make the tooltip
     HFONT font_ = nullptr;
-    int fontDpi_ = 0;
+    int dpi_ = 0; // of the width and font set
     int entry_ = -1;    // the entry under the mouse at its last move
     int top_ = 0;       // the list's first entry shown then
     std::wstring text_; // the tip's text, kept while the tooltip shows it

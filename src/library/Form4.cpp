@@ -62,7 +62,7 @@ void Form4::Form_Load() {
     FileTimer.SetEnabled(false);
     ui::SetText(Label1, TitleText);
     RefreshDemoList();
-    Tips.Attach(DemoList, [this](int entry) { return DemoPath(EntryText(entry)); });
+    Tips.Attach(*this, DemoList, [this](int entry) { return DemoPath(EntryText(entry)); });
 }
 
 bool Form4::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -30,7 +30,7 @@ std::vector<ui::ControlDef> Form6::Layout() {
 void Form6::Form_Load() {
     DpiChanged();
     FillAutorenameList();
-    Tips.Attach(DemoList, [this](int entry) { return DemoPath(EntryText(entry)); });
+    Tips.Attach(*this, DemoList, [this](int entry) { return DemoPath(EntryText(entry)); });
 }
 
 void Form6::DpiChanged() { SendMessageW(DemoList, LB_SETITEMHEIGHT, 0, Scale(16)); }

@@ -1,10 +1,10 @@
 // Opens one of the program's windows on a given game folder, for looking at
 // it: tools/screenshots photographs each window this way.
-//   tour.exe library|options|settings|rename|autorename|splash|tip GAMEFOLDER READYFILE
+//   tour.exe library|options|settings|rename|autorename|splash|tip GAMEFOLDER READYFILE [DEMO]
 // READYFILE is created once the window stands on screen as it will stay: for
 // the splash, at full opacity, with its fade stopped before the launch; for
-// the tip, the library with the mouse resting on the demo "final round", once
-// its tip shows. Elsewhere the mouse rests off every window.
+// the tip, the library with the mouse resting on the demo DEMO ("final round"
+// unless given), once its tip shows. Elsewhere the mouse rests off every window.
 #include "library/Form4.h"
 #include "options/Form1.h"
 #include "startup/Config.h"
@@ -37,7 +37,7 @@ void Signal(const std::wstring& readyFile) {
 }
 
 // Shows the window to photograph.
-void ShowWindowOf(const std::wstring& form) {
+void ShowWindowOf(const std::wstring& form, const wchar_t* demo) {
     SetCursorPos(0, 0);
     if (form == L"options") {
         Form1::Get().Show();
@@ -50,7 +50,7 @@ void ShowWindowOf(const std::wstring& form) {
         if (form == L"settings") library.BSettings_Click();
         if (form == L"rename") library.BRename_Click();
         if (form == L"autorename") library.BAutorename_Click();
-        if (form == L"tip") RestOn(library.DemoList, L"final round");
+        if (form == L"tip") RestOn(library.DemoList, demo);
     }
 }
 
@@ -106,6 +106,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Config::DefNoText = Config::PlayNoText = 1;
     MainModule::DemoFile = MainModule::SoldatPath + L"\\Demos\\final round.sdm";
     MainModule::ArgumentString = MainModule::DemoFile;
-    ShowWindowOf(form);
+    ShowWindowOf(form, argc > 4 ? argv[4] : L"final round");
     return RunUntilQuit(form, argv[3]);
 }

@@ -24,6 +24,18 @@
 ;   /D=FOLDER          NSIS's own: the install folder (last, never quoted)
 ; An existing Tarvendel.ini is never replaced: /GAMEDIR only fills a new one.
 
+; A setup is started from a Downloads folder, where a web page may have put a
+; DLL under the name of one that Windows loads on demand. NSIS 3's setup stub
+; restricts its DLL search to the system folder first thing
+; (SetDefaultDllDirectories) and loads those DLLs from the system folder by
+; their full paths (for Windows 7 without KB2533623, which lacks the
+; function): docs/packaging.md. Older versions of NSIS build no setup of ours.
+!ifndef NSIS_PACKEDVERSION
+  !error "NSIS 3.0 or later is needed: its setups load no DLL from the folder they are started from"
+!else if ${NSIS_PACKEDVERSION} < 0x03000000
+  !error "NSIS 3.0 or later is needed: its setups load no DLL from the folder they are started from"
+!endif
+
 Unicode true
 !ifdef SETUP_TARGET
   Target ${SETUP_TARGET}

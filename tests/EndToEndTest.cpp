@@ -5,6 +5,8 @@
 
 #include "InitialSettings.h"
 
+#include <algorithm>
+
 using namespace test;
 
 namespace {
@@ -50,19 +52,50 @@ TEST_F(EndToEndTest, WithoutSettingsFileItSaysSoAndEndsWithNoOtherWindow) {
     EXPECT_EQ(exitCode, 1u);
 }
 
-TEST_F(EndToEndTest, ADemoPathAlonePlaysTheDemoWithTheDefaults) {
-    WriteIni(1, 0, 1, 150);
-    // As a shell may pass it: in quotes, with blanks after them.
-    Process tarvendel(exe, L"\"" + demo + L"\"   ");
-    ASSERT_TRUE(tarvendel.Started());
-    DWORD exitCode = 99;
-    ASSERT_TRUE(tarvendel.Wait(20000, &exitCode));
-    EXPECT_EQ(exitCode, 0u);
-    ASSERT_TRUE(DeleteWhenEnded(game->path + L"\\Soldat.exe")); // every game it started has recorded itself
-    auto launches = LaunchesOf(game->path);
-    ASSERT_EQ(launches.size(), 1u);
-    EXPECT_EQ(launches[0].commandLine, L"\"" + game->path + L"\\Soldat.exe\" -demo final round 1 150 0 1");
-    EXPECT_EQ(ReadBytes(game->Demo(L"final round.sdm")), "a recorded round");
+// A demo path alone, as a shell passes it: the splash plays the demo with the
+// defaults. Double-clicked again before the first splash has faded, a large
+// demo is played by both programs, its own bytes (not zeros: an unfinished
+// copy may already have its length), with no message: 16 pairs, each in a game
+// folder of its own, started 300 ms apart so that each pair has the machine
+// to itself and keeps in step (started at once, pairs met the race a quarter
+// as often).
+TEST_F(EndToEndTest, ADemoPathAlonePlaysTheDemoWithTheDefaultsAlsoWhenOpenedTwiceAtOnce) {
+    std::string bytes(size_t{20} << 20, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251 + 1);
+    WriteBytes(demo, bytes);
+    std::vector<std::unique_ptr<Process>> programs;
+    for (int pair = 0; pair < 16; ++pair) {
+        MakeFolder(app = temp / (L"Pair " + std::to_wstring(pair)));
+        game = std::make_unique<GameFolder>(app + L"\\Soldat Game");
+        WriteIni(1, 0, 1, 150);
+        ASSERT_TRUE(CopyFileW(exe.c_str(), (app + L"\\Tarvendel.exe").c_str(), FALSE));
+        for (int twice = 0; twice < 2; ++twice) // in quotes, blanks after them
+            programs.push_back(
+                std::make_unique<Process>(app + L"\\Tarvendel.exe", L"\"" + demo + L"\"   ", L"", CREATE_SUSPENDED));
+    }
+    for (size_t next = 0; next < programs.size(); next += 2, Sleep(300)) {
+        programs[next]->Resume();
+        programs[next + 1]->Resume();
+    }
+    PumpUntil([&] { return std::all_of(programs.begin(), programs.end(), [](auto& p) { return p->Wait(0); }); }, 30000);
+    for (auto& program : programs) {
+        DWORD exitCode = 99;
+        HWND box = program->Wait(0, &exitCode) ? nullptr : program->WaitForWindow(L"#32770", 0);
+        EXPECT_EQ(exitCode, 0u) << (box ? MessageBoxText(box) : L"");
+    }
+    for (int pair = 0; pair < 16; ++pair) {
+        const std::wstring folder = temp / (L"Pair " + std::to_wstring(pair)) + L"\\Soldat Game";
+        ASSERT_TRUE(DeleteWhenEnded(folder + L"\\Soldat.exe")); // every game started has recorded itself
+        EXPECT_EQ(LaunchesOf(folder).size(), 2u) << folder;
+        for (const Launch& launch : LaunchesOf(folder)) {
+            // The name the game got, between the game's path and the defaults.
+            const std::wstring& line = launch.commandLine;
+            const std::wstring head = L"\"" + folder + L"\\Soldat.exe\" -demo ", tail = L" 1 150 0 1";
+            ASSERT_TRUE(line.starts_with(head) && line.ends_with(tail)) << line;
+            const std::wstring name = line.substr(head.size(), line.size() - head.size() - tail.size());
+            EXPECT_TRUE(ReadBytes(folder + L"\\Demos\\" + name + L".sdm") == bytes) << line;
+        }
+    }
 }
 
 TEST_F(EndToEndTest, DashCShowsThePlayOptionsWindow) {

@@ -8,6 +8,7 @@
 #include "support/Harness.h"
 
 #include <set>
+#include <thread>
 
 using namespace test;
 using MainModule::FileExists;
@@ -149,24 +150,35 @@ TEST_F(LauncherTest, OnlyTheSameBytesCountAsTheSameDemo) {
     EXPECT_EQ(place.failure, L"");
 }
 
-TEST_F(LauncherTest, AFileThatAppearsAtTheChosenNameIsNeitherReplacedNorRemoved) {
+TEST_F(LauncherTest, AFileThatAppearsAtTheChosenNameIsLeftAloneAndTheSearchGoesOn) {
     std::wstring demo = Download(L"match.sdm", "the downloaded demo");
     MainModule::DemoPlace place = MainModule::FindDemoPlace(demo);
     ASSERT_EQ(place.target, game->Demo(L"match.sdm"));
     ASSERT_TRUE(place.copyNeeded);
     // Between the choice of the name and the copy, another program puts a
-    // file there.
+    // file there: the demo goes to the next free name.
     WriteBytes(place.target, "someone else's file");
-
-    EXPECT_EQ(MainModule::StartDemo(demo, place), MainModule::False);
+    EXPECT_EQ(MainModule::StartDemo(demo, place), MainModule::True);
     EXPECT_EQ(ReadBytes(place.target), "someone else's file");
-    EXPECT_EQ(game->Demos(), std::vector<std::wstring>{L"match.sdm"});
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text.find(L"Could not copy the demo '" + demo + L"' to '" + place.target + L"': "), 0u);
-    EXPECT_TRUE(host.ended);
-    EXPECT_EQ(host.exitCode, 1u);
-    ASSERT_TRUE(DeleteWhenEnded(game->path + L"\\Soldat.exe")); // any game started has recorded itself
-    EXPECT_TRUE(LaunchesOf(game->path).empty());
+    EXPECT_EQ(ReadBytes(game->Demo(L"match_.sdm")), "the downloaded demo");
+
+    // Another start of the program copies the same demo there meanwhile, has
+    // set its full length and still writes it: it is waited for, and played.
+    place = MainModule::FindDemoPlace(demo = Download(L"round.sdm", "the same demo"));
+    HANDLE copy = CreateFileW(place.target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(copy, "the same\0\0\0\0\0", 13, &written, nullptr));
+    std::thread other([&] {
+        Sleep(100);
+        SetFilePointer(copy, 8, nullptr, FILE_BEGIN);
+        WriteFile(copy, " demo", 5, &written, nullptr);
+        CloseHandle(copy);
+    });
+    EXPECT_EQ(MainModule::StartDemo(demo, place), MainModule::True);
+    other.join();
+    EXPECT_EQ(game->Demos(), (std::vector<std::wstring>{L"match.sdm", L"match_.sdm", L"round.sdm"}));
+    EXPECT_EQ(CommandLines(2), (std::multiset<std::wstring>{Expected(L"match_"), Expected(L"round")}));
+    EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(LauncherTest, HiddenFilesAndFoldersTakeANameAndAreLeftAlone) {

@@ -113,6 +113,34 @@ TEST_F(StartupTest, WithoutSettingsFileOnlyTheMessageIsShown) {
     }
 }
 
+// DLLs beside the program, named as one that Windows loads on demand and as
+// no system DLL: none is loaded after the start-up step, through
+// LoadSystemLibrary, or (the first) after the preload for Windows 7 without
+// KB2533623. Wine prefers such a copy, as Windows does, only when told (n,b).
+TEST(DllSearch, NothingPlantedBesideTheProgramIsLoaded) {
+    TempDir folder;
+    ASSERT_TRUE(CopyFileW(MainModule::ModulePath().c_str(), (folder / L"probe.exe").c_str(), FALSE));
+    for (const wchar_t* name : {L"dwmapi.dll", L"planted.dll"})
+        ASSERT_TRUE(CopyFileW((BinFolder() + L"\\planted.dll").c_str(), (folder / name).c_str(), FALSE));
+    wchar_t overrides[256] = L"";
+    GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 256);
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", (std::wstring(L"dwmapi=n,b;") + overrides).c_str());
+    auto loadedFrom = [&](const std::wstring& how, const std::wstring& dll) { // 0 none, 1 the system folder
+        DWORD from = 99;
+        Process(folder / L"probe.exe", L"--dll-probe " + how + L" " + dll).Wait(10000, &from);
+        return from;
+    };
+    EXPECT_EQ(loadedFrom(L"restricted", L"dwmapi.dll"), 1u);
+    EXPECT_EQ(loadedFrom(L"restricted", L"planted.dll"), 0u);
+    EXPECT_EQ(loadedFrom(L"system", L"dwmapi.dll"), 1u);
+    EXPECT_EQ(loadedFrom(L"system", L"planted.dll"), 0u);
+    EXPECT_EQ(loadedFrom(L"preloaded", L"dwmapi.dll"), 1u);
+    EXPECT_EQ(NamesIn(folder.Path()), (std::vector<std::wstring>{L"dwmapi.dll", L"planted.dll", L"probe.exe"}));
+    EXPECT_EQ(loadedFrom(L"plain", L"dwmapi.dll"), 2u); // without either, the copy beside the program runs
+    EXPECT_TRUE(Exists(folder / L"dwmapi.dll.ran"));
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides);
+}
+
 // Each suite runs in the Windows its build is for: the x86_64 suite on 64-bit
 // Windows, the i686 suite on 32-bit Windows (a win32 prefix), the win32 zip's
 // strictest home. A 32-bit build run on 64-bit Windows on purpose (WOW64, the

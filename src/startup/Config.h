@@ -23,6 +23,9 @@ inline constexpr wchar_t kIniName[] = L"Tarvendel.ini";
 // be read. At most 254 characters, blanks and one pair of quotes around the
 // value removed. The same text reads the same in the system's code page, in
 // UTF-16 LE or BE with its byte order mark, and in UTF-8 with or without one.
+// The program's start reads every key at once (LoadSettings); ReadIni, the
+// reading of one key beside WriteIni, is this module's interface and stays
+// for whoever needs one key (the tests read the saved file through it).
 std::wstring ReadIni(const std::wstring& file, const std::wstring& section, const std::wstring& key);
 // Writes one value; true when the platform reports success.
 bool WriteIni(const std::wstring& file, const std::wstring& section, const std::wstring& key,

@@ -4,6 +4,7 @@
 
 #include "startup/Config.h"
 #include "startup/Files.h"
+#include "startup/SettingsText.h"
 #include "ui/Host.h"
 #include "ui/SystemFunction.h"
 
@@ -12,6 +13,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace MainModule {
@@ -27,9 +29,11 @@ bool SizeOf(const std::wstring& path, ULONGLONG& size) {
 
 class File {
 public:
-    explicit File(const std::wstring& path)
-        : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+    // For reading; other programs may read it and delete it, and write it
+    // unless `share` leaves that out.
+    explicit File(const std::wstring& path, DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)
+        : handle_(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                              nullptr)) {}
     ~File() {
         if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
     }
@@ -97,34 +101,61 @@ void MakeWritable(const std::wstring& path) {
 
 enum class Compare { Same, Different, Failed };
 
-// Whether two files of equal length hold the same bytes.
-Compare SameContents(const std::wstring& a, const std::wstring& b, std::wstring& failedPath, DWORD& error) {
-    if (CompareStringOrdinal(FullPath(a).c_str(), -1, FullPath(b).c_str(), -1, TRUE) == CSTR_EQUAL)
-        return Compare::Same;
-    File first(a), second(b);
-    if (!first.Open() || !second.Open()) {
-        error = GetLastError();
-        failedPath = first.Open() ? b : a;
-        return Compare::Failed;
-    }
+// Why a comparison failed: the file that could not be read, and the system's error.
+struct ReadFailure {
+    std::wstring path;
+    DWORD error = 0;
+};
+
+Compare Failed(ReadFailure& failure, const std::wstring& path) {
+    failure = {path, GetLastError()};
+    return Compare::Failed;
+}
+
+// Whether two open files hold the same bytes, to the last one.
+Compare SameBytes(const File& first, const std::wstring& firstPath, const File& second, const std::wstring& secondPath,
+                  ReadFailure& failure) {
     constexpr size_t kBlock = size_t{64} * 1024;
     std::vector<char> bufferA(kBlock), bufferB(kBlock);
     for (;;) {
         DWORD readA = 0, readB = 0;
-        if (!ReadFile(first.Handle(), bufferA.data(), static_cast<DWORD>(bufferA.size()), &readA, nullptr)) {
-            error = GetLastError();
-            failedPath = a;
-            return Compare::Failed;
-        }
-        if (!ReadFile(second.Handle(), bufferB.data(), static_cast<DWORD>(bufferB.size()), &readB, nullptr)) {
-            error = GetLastError();
-            failedPath = b;
-            return Compare::Failed;
-        }
+        if (!ReadFile(first.Handle(), bufferA.data(), static_cast<DWORD>(bufferA.size()), &readA, nullptr))
+            return Failed(failure, firstPath);
+        if (!ReadFile(second.Handle(), bufferB.data(), static_cast<DWORD>(bufferB.size()), &readB, nullptr))
+            return Failed(failure, secondPath);
         if (readA != readB || !std::equal(bufferA.begin(), bufferA.begin() + readA, bufferB.begin()))
             return Compare::Different;
         if (readA == 0) return Compare::Same;
     }
+}
+
+// Whether two paths name the same file, as the library's Play gives a demo
+// already in its place.
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(FullPath(a).c_str(), -1, FullPath(b).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Whether the file at a demo's place holds the demo's bytes. A file that
+// another program is still writing (another start of this program copying
+// the same demo, whose copy may already have its full length) is not judged
+// before it is finished: it cannot be opened without letting others write
+// while someone writes it (a sharing violation), and the open is tried
+// again until the deadline. Still written then, it counts as another demo,
+// so the demo goes to the next free name: never the wrong demo played.
+Compare SameDemo(const std::wstring& demoPath, ULONGLONG demoSize, const std::wstring& target,
+                 Config::Deadline deadline, ReadFailure& failure) {
+    std::optional<File> finished;
+    const bool open = Config::Patiently(deadline, [&] {
+        finished.emplace(target, FILE_SHARE_READ | FILE_SHARE_DELETE);
+        return finished->Open();
+    });
+    if (!open) return GetLastError() == ERROR_SHARING_VIOLATION ? Compare::Different : Failed(failure, target);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(finished->Handle(), &size)) return Failed(failure, target);
+    if (static_cast<ULONGLONG>(size.QuadPart) != demoSize) return Compare::Different;
+    File demo(demoPath);
+    if (!demo.Open()) return Failed(failure, demoPath);
+    return SameBytes(demo, demoPath, *finished, target, failure);
 }
 
 // The game's words after its own path: "-demo", the demo's name and the
@@ -199,7 +230,7 @@ DWORD StartThroughShell(const std::wstring& gameExe, const std::wstring& demoNam
     return error;
 }
 
-DemoPlace FindDemoPlace(const std::wstring& demoPath) {
+DemoPlace FindDemoPlace(const std::wstring& demoPath, const std::wstring& from) {
     DemoPlace place;
     if (FileExists(demoPath) != True) {
         place.failure = InSingleQuotes(demoPath) + L" does not exist.";
@@ -216,22 +247,25 @@ DemoPlace FindDemoPlace(const std::wstring& demoPath) {
     // has no extension to drop and is used whole.
     std::wstring fileName = FileNameOf(demoPath);
     place.name = fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : fileName;
+    if (!from.empty()) place.name = from;
 
     // A free name, or the same demo already there. Anything at a name (hidden
     // files, folders too) takes it; only a visible file with the same bytes
-    // counts as the same demo.
+    // counts as the same demo. All the files being written that the search
+    // meets are waited for within one brief hold.
+    const Config::Deadline deadline = Config::HoldDeadline();
     for (;; place.name += L'_') {
         place.target = DemoPath(place.name);
         if (!AnythingAt(place.target)) return place;
-        ULONGLONG targetSize = 0;
-        if (FileExists(place.target) != True || !SizeOf(place.target, targetSize) || targetSize != demoSize) continue;
-        std::wstring failedPath;
-        DWORD error = 0;
-        Compare result = SameContents(demoPath, place.target, failedPath, error);
+        if (FileExists(place.target) != True) continue;
+        ReadFailure failure;
+        const Compare result = SamePath(demoPath, place.target)
+                                   ? Compare::Same
+                                   : SameDemo(demoPath, demoSize, place.target, deadline, failure);
         if (result == Compare::Failed) {
             place.failure = L"Could not compare the demo " + InSingleQuotes(demoPath) + L" with " +
-                            InSingleQuotes(place.target) + L": reading " + InSingleQuotes(failedPath) + L" failed: " +
-                            ui::SystemReason(error);
+                            InSingleQuotes(place.target) + L": reading " + InSingleQuotes(failure.path) + L" failed: " +
+                            ui::SystemReason(failure.error);
             return place;
         }
         if (result == Compare::Same) {
@@ -241,21 +275,49 @@ DemoPlace FindDemoPlace(const std::wstring& demoPath) {
     }
 }
 
-Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place) {
-    // Never over a file: the target name was free when it was chosen, and a
-    // file that has come there since belongs to someone else. The copy fails
-    // on it (TRUE: fail if it exists) and leaves it as it is; only a copy of
-    // our own that failed half-way is removed.
-    if (place.copyNeeded && !CopyFileW(demoPath.c_str(), place.target.c_str(), TRUE)) {
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) DeleteFileW(place.target.c_str());
-        ui::Fail(L"Could not copy the demo " + InSingleQuotes(demoPath) + L" to " + InSingleQuotes(place.target) +
-                 L": " + ui::SystemReason(error));
-        return False;
+namespace {
+
+// Copies the demo to its place when it is not there yet; false when the
+// copy failed, which has then been reported. Never over a file: the name
+// was free when it was chosen, and a file that has come there since belongs
+// to someone else. The copy fails on it (TRUE: fail if it exists) and
+// leaves it as it is; the search goes on from that name, where another
+// start of this program (the same demo opened twice at once) may be
+// copying the same demo: that copy is then played. Only a copy of our own
+// that failed half-way is removed.
+bool CopyToPlace(const std::wstring& demoPath, DemoPlace& place) {
+    // Names taken one after another between search and copy, each time
+    // anew: that many tries, and the copy's failure is reported.
+    constexpr int kTries = 8;
+    for (int tries = 1; place.copyNeeded; ++tries) {
+        if (CopyFileW(demoPath.c_str(), place.target.c_str(), TRUE)) {
+            // The copy is the program's own: one of a demo from a zip or a CD
+            // must not stay read-only, or the library could not delete it.
+            MakeWritable(place.target);
+            return true;
+        }
+        const DWORD error = GetLastError();
+        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        if (!taken || tries == kTries) {
+            if (!taken) DeleteFileW(place.target.c_str());
+            ui::Fail(L"Could not copy the demo " + InSingleQuotes(demoPath) + L" to " + InSingleQuotes(place.target) +
+                     L": " + ui::SystemReason(error));
+            return false;
+        }
+        place = FindDemoPlace(demoPath, place.name);
+        if (!place.failure.empty()) {
+            ui::Fail(place.failure);
+            return false;
+        }
     }
-    // The copy is the program's own: one of a demo from a zip or a CD must
-    // not stay read-only, or the library could not delete it.
-    if (place.copyNeeded) MakeWritable(place.target);
+    return true;
+}
+
+} // namespace
+
+Flag StartDemo(const std::wstring& demoPath, const DemoPlace& chosen) {
+    DemoPlace place = chosen;
+    if (!CopyToPlace(demoPath, place)) return False;
 
     const std::wstring gameExe = SoldatPath + L"\\Soldat.exe";
     if (FileExists(gameExe) != True) {

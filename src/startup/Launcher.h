@@ -27,10 +27,17 @@ struct DemoPlace {
     bool copyNeeded = true; // false when the same demo (same bytes) is there already
     std::wstring failure;   // empty when the place was found
 };
-DemoPlace FindDemoPlace(const std::wstring& demoPath);
+// The search starts at the demo's own name, or at `from` (a name that the
+// demo's copy found taken). A file there that another program is still
+// writing is waited for briefly; not finished by then, it counts as another
+// demo.
+DemoPlace FindDemoPlace(const std::wstring& demoPath, const std::wstring& from = {});
 // The second copies the demo to its place when needed, never over a file
-// and never read-only, and starts the game; its result is PlayDemo's.
-Flag StartDemo(const std::wstring& demoPath, const DemoPlace& place);
+// and never read-only, and starts the game; its result is PlayDemo's. A
+// place taken since it was found is searched for again from there on: a
+// file with the demo's bytes is played, other bytes send the demo to the
+// next free name.
+Flag StartDemo(const std::wstring& demoPath, const DemoPlace& chosen);
 // Starts the game on a demo through the shell, as Explorer does: the way to a
 // game that must run as administrator, which Windows asks the user about
 // first. The game gets the same words after its path and the same working

@@ -107,6 +107,9 @@ void Start(const std::wstring& argumentString, const std::wstring& exePath) {
     if (!Config::LoadSettings()) return;
 
     // The common controls for the windows that have them; not for the splash.
+    // InitControls' flag is its interface, as FileExists' and PlayDemo's are,
+    // and stays; start-up has never acted on it: should the registration
+    // fail, the windows still open, without the controls that are missing.
     if (ArgCount == 0) {
         InitControls();
         Form4::Get().Show();

@@ -64,11 +64,11 @@ ULONGLONG NowTicks() {
 
 // ---- Processes -----------------------------------------------------------
 
-Process::Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder) {
+Process::Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder, DWORD flags) {
     std::wstring commandLine = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info_))
         info_ = {};
 }

@@ -110,7 +110,8 @@ ULONGLONG NowTicks(); // 100 ns units, UTC
 // The real executable, started with an exact command line.
 class Process {
 public:
-    Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder = L"");
+    // CREATE_SUSPENDED in flags: it runs once resumed.
+    Process(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder = L"", DWORD flags = 0);
     ~Process();
     bool Started() const { return info_.hProcess != nullptr; }
     // Waits for the end; returns false on time-out.
@@ -120,6 +121,7 @@ public:
     // Waits for a visible window of the process of the given class (nullptr: any).
     HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs = 10000) const;
     DWORD Id() const { return info_.dwProcessId; }
+    void Resume() { ResumeThread(info_.hThread); }
     void Kill();
 
 private:

@@ -17,11 +17,7 @@ constexpr std::int32_t kMarch2009 = 1236236589; // 2009-03-05 07:03:09 as it sta
 constexpr LONGLONG kNow = 1700000000;
 
 std::string U16(size_t value) { return {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8 & 0xFF)}; }
-std::string Ticks(size_t count) {
-    std::string ticks;
-    for (size_t i = 0; i < count; ++i) ticks += U16(1);
-    return ticks;
-}
+std::string Ticks(size_t count) { std::string ticks; while (count--) ticks += U16(1); return ticks; }
 const std::string kCutShort = U16(500) + "abc"; // a record that the file's end breaks off
 
 // A head as the game writes it; the map's name is given as its bytes. Records
@@ -48,32 +44,24 @@ std::string Headless(bool checked, const std::string& map, size_t ticks, const s
 }
 
 // The date line in the user's own formats, for the fields given.
-std::wstring DateLine(const wchar_t* label, WORD year, WORD month, WORD day, WORD hour, WORD minute) {
-    const SYSTEMTIME time{year, month, 0, day, hour, minute, 0, 0};
+std::wstring DateLine(const wchar_t* label, const SYSTEMTIME& time) {
     wchar_t date[80], clock[80];
     GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 80, nullptr);
     GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &time, nullptr, clock, 80);
     return label + std::wstring(date) + L" " + clock + L"\r\n";
 }
-std::wstring Recorded(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
-    return DateLine(L"Recorded: ", year, month, day, hour, minute);
-}
+const SYSTEMTIME kMarch{2009, 3, 0, 5, 7, 3, 9, 0}; // kMarch2009's fields
 
 // A last-write time, 2015-05-29 08:50 UTC, and its line in the user's time zone.
 const SYSTEMTIME kSavedUtc{2015, 5, 5, 29, 8, 50, 0, 0};
-FILETIME FileTimeOf(const SYSTEMTIME& utc) {
-    FILETIME time{};
-    SystemTimeToFileTime(&utc, &time);
-    return time;
-}
-std::wstring Saved(const SYSTEMTIME& utc = kSavedUtc) {
-    SYSTEMTIME local{};
-    SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
-    return DateLine(L"Saved: ", local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute);
+const FILETIME kSaved = [] { FILETIME time{}; SystemTimeToFileTime(&kSavedUtc, &time); return time; }();
+std::wstring Saved() {
+    SYSTEMTIME t{};
+    return SystemTimeToTzSpecificLocalTime(nullptr, &kSavedUtc, &t) ? DateLine(L"Saved: ", t) : L"";
 }
 
 std::wstring Tip(const std::string& bytes, ULONGLONG size = kDemoHeadSize) {
-    return DemoTipText(ReadDemoBytes(bytes), size, FileTimeOf(kSavedUtc), 0, kNow);
+    return DemoTipText(ReadDemoBytes(bytes), size, kSaved, 0, kNow);
 }
 
 const std::wstring kNoDetails = L"Size: 180 bytes\r\nNo demo details";
@@ -85,12 +73,11 @@ std::wstring DecimalPoint() {
 }
 
 TEST(DemoTip, ShowsWhatTheHeadHoldsAndLeavesOutWhatDoesNotFit) {
-    const std::wstring march = Recorded(2009, 3, 5, 7, 3), ash = L"Map: ctf_Ash\r\n";
+    const std::wstring march = DateLine(L"Recorded: ", kMarch), ash = L"Map: ctf_Ash\r\n";
     EXPECT_EQ(Tip(Head("ctf_Ash", kMarch2009, 876 * 60 + 59), 2500000),
               ash + march + L"Length: 14:36\r\nSize: 2" + DecimalPoint() + L"38 MB");
-    EXPECT_EQ(Tip(Head("ctf_Ash", kMarch2009, 3767 * 60)), ash + march + L"Length: 1:02:47\r\nSize: 180 bytes");
     for (const auto& [seconds, length] : std::vector<std::pair<int, std::wstring>>{
-             {3600, L"1:00:00"}, {36610, L"10:10:10"}, {610, L"10:10"}, {10, L"0:10"}})
+             {3600, L"1:00:00"}, {3767, L"1:02:47"}, {36610, L"10:10:10"}, {610, L"10:10"}, {10, L"0:10"}})
         EXPECT_EQ(Tip(Head("", -1, seconds * 60)), L"Length: " + length + L"\r\nSize: 180 bytes");
     // Cut off: the length was never written (0), or is negative; the ticks
     // after the head are counted, and when they cannot be, 0 is unknown and a
@@ -102,11 +89,13 @@ TEST(DemoTip, ShowsWhatTheHeadHoldsAndLeavesOutWhatDoesNotFit) {
     EXPECT_EQ(Tip(Head("ctf_Ash", kMarch2009, -60)), ash + march + L"Size: 180 bytes");
     // A map name fills at most 160 bytes and a NUL, and holds no control characters.
     EXPECT_EQ(Tip(Head(std::string(160, 'a'), -1, -1)), L"Map: " + std::wstring(160, L'a') + L"\r\nSize: 180 bytes");
-    for (const char* map : {"", "ctf\tAsh", "ctf\x7f" "Ash", "ctf_Ash\x9d"}) EXPECT_EQ(Tip(Head(map, -1, -1)), kNoDetails);
+    for (const char* map : {"", "ctf\tAsh", "ctf\x7f" "Ash", "ctf_Ash\x9d"})
+        EXPECT_EQ(Tip(Head(map, -1, -1)), kNoDetails);
     EXPECT_EQ(Tip(Head(std::string(161, 'a'), -1, -1)), kNoDetails);
     // Dates from 2002 on, and at most a day ahead (a clock east of UTC).
     EXPECT_EQ(Tip(Head("", 1009843199, -1)), kNoDetails);
-    EXPECT_EQ(Tip(Head("", 1009843200, -1)), Recorded(2002, 1, 1, 0, 0) + L"Size: 180 bytes");
+    EXPECT_EQ(Tip(Head("", 1009843200, -1)),
+              DateLine(L"Recorded: ", {2002, 1, 0, 1, 0, 0, 0, 0}) + L"Size: 180 bytes");
     EXPECT_NE(Tip(Head("", kNow + 86400, -1)), kNoDetails);
     EXPECT_EQ(Tip(Head("", kNow + 86401, -1)), kNoDetails);
     // No head: the wrong magic, or too short.
@@ -158,7 +147,7 @@ TEST(DemoTip, ShowsWhatHeadlessDemosHoldWhenTheirRecordsHoldTogether) {
     const std::string demo = Headless(true, "ctf_Ash", 3660);
     DemoReader reader;
     for (char byte : demo) reader.Feed(std::string_view(&byte, 1));
-    EXPECT_EQ(DemoTipText(reader.Finish(), 2000, FileTimeOf(kSavedUtc), 0, kNow), tip(demo));
+    EXPECT_EQ(DemoTipText(reader.Finish(), 2000, kSaved, 0, kNow), tip(demo));
 }
 
 using DemoTipFile = AppTest;
@@ -167,7 +156,7 @@ TEST_F(DemoTipFile, IsReadWhileTheGameWritesTheDemoOrSaysWhyNotAndOnceWhileItIsU
     // A name with blanks and letters beyond ASCII; the map in the ANSI code page.
     const std::wstring demo = temp / L"Финал vs Æsir 2.sdm";
     WriteBytes(demo, Head(Encode(L"ctf_Élan", CP_ACP), kMarch2009, 60, "SOLDEM", std::string(1000, 'x')));
-    const std::wstring tip = L"Map: ctf_Élan\r\n" + Recorded(2009, 3, 5, 7, 3) + L"Length: 0:01\r\nSize: 1" +
+    const std::wstring tip = L"Map: ctf_Élan\r\n" + DateLine(L"Recorded: ", kMarch) + L"Length: 0:01\r\nSize: 1" +
                              DecimalPoint() + L"15 KB";
     const auto hold = [&](DWORD access, DWORD share) {
         return CreateFileW(demo.c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -217,7 +206,7 @@ TEST_F(DemoTipWindow, HoveringOverAnEntryShowsItsTipUntilTheMouseLeavesTheList) 
     SetFileTimes(game->Demo(L"c.sdm"), kSavedUtc);
     Form4& library = Form4::Get();
     library.Show();
-    const std::wstring a = L"Map: ctf_Ash\r\n" + Recorded(2009, 3, 5, 7, 3) + L"Length: 0:01\r\nSize: 185 bytes";
+    const std::wstring a = L"Map: ctf_Ash\r\n" + DateLine(L"Recorded: ", kMarch) + L"Length: 0:01\r\nSize: 185 bytes";
     const std::wstring b = L"Size: 10 bytes\r\nNo demo details";
     ASSERT_EQ(ListEntries(library.DemoList), (std::vector<std::wstring>{L"a", L"b", L"c"}));
     EXPECT_EQ(TipOver(library.Tips, library.DemoList, 0), a);

@@ -52,13 +52,11 @@ TEST_F(EndToEndTest, WithoutSettingsFileItSaysSoAndEndsWithNoOtherWindow) {
     EXPECT_EQ(exitCode, 1u);
 }
 
-// A demo path alone, as a shell passes it: the splash plays the demo with the
-// defaults. Double-clicked again before the first splash has faded, a large
-// demo is played by both programs, its own bytes (not zeros: an unfinished
-// copy may already have its length), with no message: 16 pairs, each in a game
-// folder of its own, started 300 ms apart so that each pair has the machine
-// to itself and keeps in step (started at once, pairs met the race a quarter
-// as often).
+// A demo path alone, as a shell passes it: the splash plays it with the
+// defaults. Opened twice at once (16 pairs, each with a game folder of its own,
+// 300 ms apart so that each pair keeps in step), a large demo is played by
+// both, its own bytes (not zeros: an unfinished copy may have its length
+// already), with no message.
 TEST_F(EndToEndTest, ADemoPathAlonePlaysTheDemoWithTheDefaultsAlsoWhenOpenedTwiceAtOnce) {
     std::string bytes(size_t{20} << 20, '\0');
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251 + 1);
@@ -87,8 +85,7 @@ TEST_F(EndToEndTest, ADemoPathAlonePlaysTheDemoWithTheDefaultsAlsoWhenOpenedTwic
         const std::wstring folder = temp / (L"Pair " + std::to_wstring(pair)) + L"\\Soldat Game";
         ASSERT_TRUE(DeleteWhenEnded(folder + L"\\Soldat.exe")); // every game started has recorded itself
         EXPECT_EQ(LaunchesOf(folder).size(), 2u) << folder;
-        for (const Launch& launch : LaunchesOf(folder)) {
-            // The name the game got, between the game's path and the defaults.
+        for (const Launch& launch : LaunchesOf(folder)) { // the name, between the game's path and the defaults
             const std::wstring& line = launch.commandLine;
             const std::wstring head = L"\"" + folder + L"\\Soldat.exe\" -demo ", tail = L" 1 150 0 1";
             ASSERT_TRUE(line.starts_with(head) && line.ends_with(tail)) << line;

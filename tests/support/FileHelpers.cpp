@@ -10,8 +10,6 @@
 
 namespace test {
 
-// ---- Files ---------------------------------------------------------------
-
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
     wchar_t base[MAX_PATH];

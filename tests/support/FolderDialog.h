@@ -1,4 +1,4 @@
-// Drives the shell's folder dialog for the settings window's Browse button.
+// The shell's folder dialog of the settings window's Browse button, driven.
 #pragma once
 
 #include "support/Harness.h"
@@ -12,8 +12,8 @@
 
 namespace test {
 
-// Answers the shell's folder dialog from timers once it is up: picks a
-// folder, or cancels when none is given.
+// Answers the dialog from timers once it is up: picks a folder, or cancels
+// when none is given.
 class FolderDialog {
 public:
     explicit FolderDialog(std::wstring choice) {

@@ -10,8 +10,6 @@
 
 namespace test {
 
-// ---- Windows -------------------------------------------------------------
-
 std::wstring ClassOf(HWND hwnd) {
     wchar_t name[256] = {};
     GetClassNameW(hwnd, name, 256);

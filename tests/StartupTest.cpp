@@ -69,6 +69,10 @@ TEST_F(StartupTest, NoArgumentsOpenTheLibrary) {
     EXPECT_EQ(Config::PlaySpeed, 120);
     EXPECT_EQ(Config::PlayFreeCam, 1);
     EXPECT_FALSE(host.ended);
+    // The common controls of the manifest's version 6, from Windows' side-by-side store.
+    wchar_t comctl[MAX_PATH] = L"";
+    GetModuleFileNameW(GetModuleHandleW(L"comctl32.dll"), comctl, MAX_PATH);
+    EXPECT_NE(std::wstring(CharLowerW(comctl)).find(L"\\winsxs\\"), std::wstring::npos) << comctl;
 }
 
 TEST_F(StartupTest, DashCOpensThePlayOptionsForThePathThatFollows) {
